@@ -1,0 +1,58 @@
+// ardelle-cli: the headless face of the core libraries, used by people, scripts,
+// benchmarks and tests alike.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/ui_text.h"
+#include "cli/commands.h"
+#include "platform/environment.h"
+
+namespace ardelle::cli {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"names", "names PATH...", RunNames},
+};
+
+int PrintOverallUsage() {
+    std::fprintf(stderr, "usage: ardelle-cli COMMAND [ARGUMENTS]\ncommands:\n");
+    for (const Command& command : kCommands) {
+        std::fprintf(stderr, "  %s\n", command.usage);
+    }
+    return kExitUsage;
+}
+
+}  // namespace
+
+int UsageError(const Command& command, const std::string& problem) {
+    std::fprintf(stderr, "ardelle-cli %s: %s\nusage: ardelle-cli %s\n", command.name,
+                 problem.c_str(), command.usage);
+    return kExitUsage;
+}
+
+const Command* FindCommand(const char* name) {
+    for (const Command& command : kCommands) {
+        if (std::strcmp(command.name, name) == 0) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace ardelle::cli
+
+int main(int argc, char** argv) {
+    using namespace ardelle;
+    base::SetUiLanguage(base::ChooseUiLanguage(platform::MessageLocaleName()));
+    if (argc < 2) {
+        return cli::PrintOverallUsage();
+    }
+    const cli::Command* command = cli::FindCommand(argv[1]);
+    if (command == nullptr) {
+        std::fprintf(stderr, "ardelle-cli: unknown command '%s'\n", argv[1]);
+        return cli::PrintOverallUsage();
+    }
+    const cli::Arguments arguments(argv + 2, argv + argc);
+    return command->run(arguments);
+}

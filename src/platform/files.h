@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ardelle::platform {
+
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+bool IsRegularFile(const std::string& path);
+
+// Creates the folder and any missing parents; true when it exists afterwards.
+bool MakeFolders(const std::string& path);
+
+// The whole content of a file, or nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Writes bytes to a temporary file beside path, flushes it to disk and renames
+// it over path, so that readers see either the old or the complete new file.
+// On failure the temporary file is removed and path is untouched.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The folder part of a '/' path (everything before the last '/'), "" when none.
+std::string FolderOf(const std::string& path);
+
+}  // namespace ardelle::platform
