@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/error_report.h"
 #include "base/ui_text.h"
 #include "cli/commands.h"
 #include "platform/environment.h"
@@ -11,8 +12,19 @@
 namespace ardelle::cli {
 namespace {
 
+// Failures the user must see go to stderr.
+class StderrReporter : public base::ErrorReporter {
+  public:
+    void ReportError(std::string_view title, std::string_view text) override {
+        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
+                     static_cast<int>(text.size()), text.data());
+    }
+};
+
 constexpr Command kCommands[] = {
     {"names", "names PATH...", RunNames},
+    {"boxes", "boxes FILE", RunBoxes},
+    {"telemetry", "telemetry FILE [--bind]", RunTelemetry},
 };
 
 int PrintOverallUsage() {
@@ -45,6 +57,8 @@ const Command* FindCommand(const char* name) {
 int main(int argc, char** argv) {
     using namespace ardelle;
     base::SetUiLanguage(base::ChooseUiLanguage(platform::MessageLocaleName()));
+    static cli::StderrReporter reporter;
+    base::SetErrorReporter(&reporter);
     if (argc < 2) {
         return cli::PrintOverallUsage();
     }

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ardelle::platform {
+
+class MappedFile;
+
+// A read-only window onto part of a mapped file; unmapped when destroyed. data() points
+// at the byte that was asked for, and size() bytes from there are readable.
+class FileView {
+  public:
+    FileView() = default;
+    ~FileView();
+    FileView(FileView&& other) noexcept;
+    FileView& operator=(FileView&& other) noexcept;
+    FileView(const FileView&) = delete;
+    FileView& operator=(const FileView&) = delete;
+
+    const std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    std::uint64_t offset() const { return offset_; }  // file offset of data()
+
+  private:
+    friend class MappedFile;
+    void Release();
+
+    void* base_ = nullptr;
+    std::size_t mapped_length_ = 0;
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::uint64_t offset_ = 0;
+};
+
+// A file opened for reading and mapped in small, page-aligned, short-lived views.
+class MappedFile {
+  public:
+    MappedFile() = default;
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // Opens an existing, non-empty regular file; an empty file cannot be mapped.
+    bool Open(const std::string& path);
+    void Close();
+    bool is_open() const { return fd_ >= 0; }
+
+    const std::string& path() const { return path_; }
+    std::uint64_t size() const { return size_; }
+    std::size_t granularity() const { return granularity_; }
+    std::uint64_t views_mapped() const { return views_mapped_; }
+
+    // Maps length bytes from offset, clamped at limit (and at the file's end). Nothing
+    // when no byte remains; error_number then is 0, or errno when mmap failed.
+    std::optional<FileView> MapView(std::uint64_t offset, std::uint64_t length, std::uint64_t limit,
+                                    int* error_number = nullptr);
+
+  private:
+    int fd_ = -1;
+    std::string path_;
+    std::uint64_t size_ = 0;
+    std::size_t granularity_ = 4096;
+    std::uint64_t views_mapped_ = 0;
+};
+
+// The system's text for an error number.
+std::string SystemErrorText(int error_number);
+
+}  // namespace ardelle::platform
