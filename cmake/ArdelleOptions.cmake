@@ -10,6 +10,10 @@ target_compile_options(ardelle_options INTERFACE
   -Wall -Wextra -Wpedantic -Wconversion -Wshadow -Wnon-virtual-dtor
   -Wold-style-cast -Wcast-align -Wnull-dereference -Wimplicit-fallthrough
   $<$<BOOL:${ARDELLE_WERROR}>:-Werror>)
+if(ARDELLE_BUILD_FUZZERS)
+  # Coverage for the fuzzers reaches into every library they link.
+  target_compile_options(ardelle_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 if(ARDELLE_SANITIZE)
   target_compile_options(ardelle_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
