@@ -19,7 +19,7 @@ using samplecard::CountStyle;
 using samplecard::Recording;
 
 class TestCardTelemetry : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!fs::is_directory(root_)) {
             GTEST_SKIP() << "no test card at " << root_;
@@ -48,16 +48,17 @@ TEST_F(TestCardTelemetry, TreesLengthsAndTimingAgreeWithFfprobe) {
         for (const Recording* r : WithFile(camera)) {
             const std::string path = PathOf(*r, camera);
             std::string error;
-            const auto tree = ReadTree(path, false,
-                                       camera == Camera::kFront ? TelemetryCarry::kFrontRecording
-                                                                : TelemetryCarry::kNone,
-                                       &error);
+            const auto tree = ReadTree(
+                path, false,
+                camera == Camera::kFront ? TelemetryCarry::kFrontRecording : TelemetryCarry::kNone,
+                &error);
             ASSERT_NE(tree, nullptr) << error;
             ASSERT_EQ(tree->root.children.size(), 4u) << path;
             EXPECT_EQ(tree->root.children[3].type, "moov") << path;
             EXPECT_EQ(tree->telemetry.has_value(), camera == Camera::kFront) << path;
             if (tree->telemetry) {
-                EXPECT_EQ(tree->telemetry->trailer_count, static_cast<std::uint32_t>(r->SlotCount()));
+                EXPECT_EQ(tree->telemetry->trailer_count,
+                          static_cast<std::uint32_t>(r->SlotCount()));
                 EXPECT_EQ(tree->telemetry->header_count,
                           r->count_style == CountStyle::kOpen ? 0xFFFF : r->SlotCount());
             }
