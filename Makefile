@@ -6,7 +6,7 @@ CLI := $(DEV_BUILD)/src/cli/ardelle-cli
 GENERATOR := $(DEV_BUILD)/tools/sample_card/ardelle-sample-card
 FORMAT_FILES = git ls-files -co --exclude-standard -- '*.cpp' '*.h' '*.hpp' '*.cc'
 
-.PHONY: all deps build run test format format-check test-dev test-asan bench demo-card
+.PHONY: all deps build run test format format-check test-dev test-asan bench demo-card fuzz
 
 all: build
 
@@ -50,3 +50,10 @@ bench: deps
 	cmake --preset release -DARDELLE_BUILD_BENCH=ON
 	cmake --build --preset release
 	@for b in build/release/bench/*-bench; do [ -x "$$b" ] && "$$b"; done; true
+
+# Each fuzzer runs FUZZ_SECONDS (default 60), seeded from the test card.
+FUZZ_SECONDS ?= 60
+fuzz: build
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	scripts/fuzz $(FUZZ_SECONDS)

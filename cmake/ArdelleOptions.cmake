@@ -5,7 +5,6 @@ option(ARDELLE_WERROR "Treat warnings as errors" ON)
 
 add_library(ardelle_options INTERFACE)
 target_compile_features(ardelle_options INTERFACE cxx_std_20)
-set_target_properties(ardelle_options PROPERTIES INTERFACE_CXX_EXTENSIONS OFF)
 target_compile_options(ardelle_options INTERFACE
   -Wall -Wextra -Wpedantic -Wconversion -Wshadow -Wnon-virtual-dtor
   -Wold-style-cast -Wcast-align -Wnull-dereference -Wimplicit-fallthrough
