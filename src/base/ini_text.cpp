@@ -147,7 +147,12 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
         if (!result.empty() && result.back() != '\n') {
             result += eol;
         }
-        result += "[" + std::string(section) + "]" + std::string(eol) + key_line + std::string(eol);
+        result += '[';
+        result += section;
+        result += ']';
+        result += eol;
+        result += key_line;
+        result += eol;
         return result;
     }
     if (span->key_line) {

@@ -65,7 +65,8 @@ constexpr std::array<PatternUnit, 41> StillPattern(Camera camera) {
     for (size_t i = 12; i < 28; ++i) {
         p[i] = Set("ABCDEFGHIJKLMNOPQRSTUVWXYZ|abcdefghijklmnopqrstuvwxyz0123456789_");
     }
-    for (const size_t i : {size_t{29}, size_t{30}, size_t{31}, size_t{33}, size_t{34}, size_t{35}}) {
+    for (const size_t i :
+         {size_t{29}, size_t{30}, size_t{31}, size_t{33}, size_t{34}, size_t{35}}) {
         p[i] = Digit();
     }
     p[36] = Set(CameraSet(camera));

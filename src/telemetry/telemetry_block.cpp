@@ -1,5 +1,6 @@
 #include "telemetry/telemetry_block.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -43,7 +44,7 @@ int TwoDigits(const std::uint8_t* p) {
     return static_cast<int>(ParseIntegerField(p, 2));
 }
 
-platform::CalendarTime RecordLocalTime(const std::uint8_t* record) {
+platform::CalendarTime ConvertRecordTime(const std::uint8_t* record) {
     const std::uint8_t* digits = record + kDateTime;
     const auto instant = platform::LocalFieldsToInstant(
         2000 + TwoDigits(digits), TwoDigits(digits + 2), TwoDigits(digits + 4),
@@ -57,6 +58,23 @@ platform::CalendarTime RecordLocalTime(const std::uint8_t* record) {
         }
     }
     return platform::InstantToLocal(seconds);
+}
+
+// Ten or fifteen records share each second, and the local-time conversion is the costly
+// part of a record: the last conversion of this thread is kept for the same 16 bytes
+// (date-time digits, separator, offset).
+platform::CalendarTime RecordLocalTime(const std::uint8_t* record) {
+    constexpr std::size_t kKeyBytes = kTimeOffset + kTimeOffsetWidth - kDateTime;
+    thread_local std::array<std::uint8_t, kKeyBytes> last_key{};
+    thread_local platform::CalendarTime last_time;
+    thread_local bool have_last = false;
+    if (have_last && std::memcmp(last_key.data(), record + kDateTime, kKeyBytes) == 0) {
+        return last_time;
+    }
+    last_time = ConvertRecordTime(record);
+    std::memcpy(last_key.data(), record + kDateTime, kKeyBytes);
+    have_last = true;
+    return last_time;
 }
 
 double Acceleration(const std::uint8_t* record, std::size_t offset) {
@@ -218,6 +236,13 @@ BlockDecode DecodeRecords(const std::uint8_t* body, std::size_t available,
     const std::uint16_t count = ReadBe16(body + kCountOffset);
     const bool open_count = count == kOpenCount;
     const bool parking = !file_name.empty() && file_name[0] == 'P' && parts == DecodeParts::kAll;
+    if (!open_count && kFirstRecordOffset + std::size_t{kRecordSize} * count <= available) {
+        lists.gps.reserve(lists.gps.size() + count);
+        if (parts == DecodeParts::kAll) {
+            lists.sensors.reserve(lists.sensors.size() + count);
+            lists.vehicles.reserve(lists.vehicles.size() + count);
+        }
+    }
     const std::size_t gps_before = lists.gps.size();
     const std::size_t sensors_before = lists.sensors.size();
     const std::size_t vehicles_before = lists.vehicles.size();

@@ -1,7 +1,7 @@
 #include "telemetry/text_fields.h"
 
 #include <charconv>
-#include <string>
+#include <string_view>
 
 namespace ardelle::telemetry {
 namespace {
@@ -11,18 +11,18 @@ bool IsCBlank(char c) {
 }
 
 // The field up to its first NUL, as the zero-terminated copy would hold it.
-std::string FieldText(const std::uint8_t* field, std::size_t width) {
-    std::string text;
-    for (std::size_t i = 0; i < width && field[i] != 0; ++i) {
-        text += static_cast<char>(field[i]);
+std::string_view FieldText(const std::uint8_t* field, std::size_t width) {
+    std::size_t length = 0;
+    while (length < width && field[length] != 0) {
+        ++length;
     }
-    return text;
+    return {reinterpret_cast<const char*>(field), length};
 }
 
 }  // namespace
 
 double ParseDecimalField(const std::uint8_t* field, std::size_t width) {
-    const std::string text = FieldText(field, width);
+    const std::string_view text = FieldText(field, width);
     size_t start = 0;
     while (start < text.size() && IsCBlank(text[start])) {
         ++start;
