@@ -9,6 +9,16 @@ namespace ardelle::catalogue::detail {
 // code units (positions, lengths, "any character"). ASCII names - all real recorder
 // names - are looked at directly; others are converted once.
 std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view units);
+
+// length code units of name from index (fewer at the end), as UTF-8.
+std::string UnitSlice(std::string_view name, size_t index, size_t length);
+
+// The code units of name from index up to, not including, the first stop (or the end).
+std::string UnitsUntil(std::string_view name, size_t index, char stop);
+
+// Ordinal, case-sensitive order of the two texts' UTF-16 code units.
+bool Utf16Less(std::string_view a, std::string_view b);
 
 inline bool IsAscii(std::string_view text) {
     for (const char c : text) {

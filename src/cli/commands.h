@@ -23,6 +23,8 @@ struct Command {
 int RunNames(const Arguments& arguments);
 int RunBoxes(const Arguments& arguments);
 int RunTelemetry(const Arguments& arguments);
+int RunList(const Arguments& arguments);
+int RunDelete(const Arguments& arguments);
 
 // Prints "usage: ardelle-cli <usage>" to stderr and returns kExitUsage.
 int UsageError(const Command& command, const std::string& problem);

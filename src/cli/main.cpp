@@ -25,6 +25,8 @@ constexpr Command kCommands[] = {
     {"names", "names PATH...", RunNames},
     {"boxes", "boxes FILE", RunBoxes},
     {"telemetry", "telemetry FILE [--bind]", RunTelemetry},
+    {"list", "list SOURCE [--stills] [--group LABEL] [--collect] [--filter BBBBBBB]", RunList},
+    {"delete", "delete PATH...", RunDelete},
 };
 
 int PrintOverallUsage() {

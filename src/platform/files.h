@@ -11,6 +11,9 @@ bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 bool IsRegularFile(const std::string& path);
 
+// The size of a file in bytes; nothing when it cannot be examined.
+std::optional<std::uint64_t> FileSizeOf(const std::string& path);
+
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool MakeFolders(const std::string& path);
 

@@ -1,0 +1,53 @@
+#include "catalogue/source_watcher.h"
+
+#include "base/messages.h"
+#include "platform/files.h"
+
+namespace ardelle::catalogue {
+
+SourceWatcher::SourceWatcher(MessageSink* owner, std::chrono::milliseconds period)
+    : owner_(owner), period_(period), thread_([this] { Run(); }) {}
+
+SourceWatcher::~SourceWatcher() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void SourceWatcher::SetSource(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    source_ = path;
+    lost_ = false;
+}
+
+std::string SourceWatcher::source() const {
+    std::lock_guard lock(mutex_);
+    return source_;
+}
+
+void SourceWatcher::Run() {
+    std::unique_lock lock(mutex_);
+    while (!stop_) {
+        wake_.wait_for(lock, period_, [this] { return stop_; });
+        if (stop_ || source_.empty()) {
+            continue;
+        }
+        const std::string watched = source_;
+        lock.unlock();
+        const bool exists = platform::PathExists(watched);
+        lock.lock();
+        // Report only when the path is still the one that was looked at.
+        if (!exists && !stop_ && source_ == watched) {
+            source_.clear();
+            lost_ = true;
+            if (owner_ != nullptr) {
+                owner_->Post(PostedMessage{AppMessage::kSourceVanished, 0, 0});
+            }
+        }
+    }
+}
+
+}  // namespace ardelle::catalogue

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace ardelle {
+class MessageSink;
+}
+
+namespace ardelle::catalogue {
+
+// Polls the opened source every 100 ms on a thread of its own and posts kSourceVanished
+// to the owner once when the path disappears (a card pulled out, a folder removed).
+class SourceWatcher {
+  public:
+    explicit SourceWatcher(MessageSink* owner,
+                           std::chrono::milliseconds period = std::chrono::milliseconds(100));
+    // Stops the thread and waits for it.
+    ~SourceWatcher();
+    SourceWatcher(const SourceWatcher&) = delete;
+    SourceWatcher& operator=(const SourceWatcher&) = delete;
+
+    // The path to watch; empty stops watching. Clears the lost flag.
+    void SetSource(const std::string& path);
+    std::string source() const;
+    bool lost() const { return lost_; }
+
+  private:
+    void Run();
+
+    MessageSink* owner_;
+    std::chrono::milliseconds period_;
+    mutable std::mutex mutex_;  // guards source_ and stop_
+    std::condition_variable wake_;
+    std::string source_;
+    bool stop_ = false;
+    std::atomic<bool> lost_{false};
+    std::thread thread_;  // started last, after every member it reads
+};
+
+}  // namespace ardelle::catalogue

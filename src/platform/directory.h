@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ardelle::platform {
+
+// One entry of a folder as the operating system lists it.
+struct DirectoryEntry {
+    std::string name;  // file name, UTF-8 as stored
+    std::string path;  // folder + '/' + name
+    bool is_folder = false;  // a folder, or a symbolic link to one
+    // Hidden as file managers see it: the name starts with '.', the FAT hidden attribute is
+    // set (on vfat/msdos volumes, where recorder cards live), or the name is listed in the
+    // folder's ".hidden" file.
+    bool hidden = false;
+    std::uint64_t size = 0;  // bytes, 0 for folders
+};
+
+// Every entry of folder except "." and "..", in the order the system returns them.
+// Nothing when the folder cannot be opened or read.
+std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::string& folder);
+
+// Hides the file at from and moves it to the new name to, in the same folder, without ever
+// replacing an existing file: on FAT volumes through the hidden attribute, elsewhere by
+// listing the new name in the folder's ".hidden" file. All or nothing: when any step fails
+// the file keeps its old name and visibility, and error (when given) tells why.
+bool MoveIntoHiding(const std::string& from, const std::string& to, std::string* error);
+
+// Undoes MoveIntoHiding: moves to back to from (never replacing a file) and makes it
+// visible again. Used to roll back the first half of a two-file operation.
+bool MoveOutOfHiding(const std::string& to, const std::string& from, std::string* error);
+
+// Moves a file or folder to the user's Trash (the freedesktop Trash, per volume on
+// removable media). False with error when it cannot be trashed; the file is then left in
+// place, never unlinked.
+bool MoveToTrash(const std::string& path, std::string* error);
+
+}  // namespace ardelle::platform
