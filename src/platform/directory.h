@@ -9,8 +9,8 @@ namespace ardelle::platform {
 
 // One entry of a folder as the operating system lists it.
 struct DirectoryEntry {
-    std::string name;  // file name, UTF-8 as stored
-    std::string path;  // folder + '/' + name
+    std::string name;        // file name, UTF-8 as stored
+    std::string path;        // folder + '/' + name
     bool is_folder = false;  // a folder, or a symbolic link to one
     // Hidden as file managers see it: the name starts with '.', the FAT hidden attribute is
     // set (on vfat/msdos volumes, where recorder cards live), or the name is listed in the
