@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 #include "catalogue/name_units.h"
 #include "catalogue/recording_names.h"
@@ -49,34 +50,51 @@ std::int64_t StillFileSize(const std::string& path) {
     return static_cast<std::int64_t>(platform::FileSizeOf(path).value_or(0));
 }
 
-// The size of the top-level box at offset, or nothing when its header cannot be read.
-std::optional<std::uint64_t> TopLevelBoxSize(platform::MappedFile& file, std::uint64_t offset) {
-    auto view = file.MapView(offset, 16, file.size());
-    if (!view || view->size() < 8) {
-        return std::nullopt;
-    }
-    const std::uint64_t size = telemetry::ReadBe32(view->data());
-    if (size != 1) {
-        return size;
-    }
-    // A box too large for 32 bits stores its size after the type.
-    if (view->size() < 16) {
-        return std::nullopt;
-    }
-    return telemetry::ReadBe64(view->data() + 8);
-}
+// Reads box headers of one file; the first ones come from a single read of its head.
+class BoxHeaderReader {
+  public:
+    explicit BoxHeaderReader(const platform::MappedFile& file)
+        : file_(file), head_length_(file.ReadAt(0, head_, sizeof head_)) {}
 
-std::uint64_t TelemetryBlockSize(platform::MappedFile& file) {
-    if (file.size() < kTelemetryTrailerLength) {
+    // The size of the top-level box at offset, or nothing when its header cannot be read.
+    std::optional<std::uint64_t> SizeAt(std::uint64_t offset) const {
+        std::uint8_t header[16];
+        std::size_t got = 0;
+        if (offset + sizeof header <= head_length_) {
+            std::memcpy(header, head_ + offset, sizeof header);
+            got = sizeof header;
+        } else {
+            got = file_.ReadAt(offset, header, sizeof header);
+        }
+        if (got < 8) {
+            return std::nullopt;
+        }
+        const std::uint64_t size = telemetry::ReadBe32(header);
+        if (size != 1) {
+            return size;
+        }
+        // A box too large for 32 bits stores its size after the type.
+        if (got < 16) {
+            return std::nullopt;
+        }
+        return telemetry::ReadBe64(header + 8);
+    }
+
+  private:
+    const platform::MappedFile& file_;
+    std::uint8_t head_[512];
+    std::size_t head_length_;
+};
+
+std::uint64_t TelemetryBlockSize(const platform::MappedFile& file) {
+    std::uint8_t trailer[kTelemetryTrailerLength];
+    if (file.size() < kTelemetryTrailerLength ||
+        file.ReadAt(file.size() - kTelemetryTrailerLength, trailer, sizeof trailer) !=
+            sizeof trailer ||
+        std::memcmp(trailer, "CSMEND", 6) != 0) {
         return 0;
     }
-    auto view =
-        file.MapView(file.size() - kTelemetryTrailerLength, kTelemetryTrailerLength, file.size());
-    if (!view || view->size() < kTelemetryTrailerLength ||
-        std::string_view(reinterpret_cast<const char*>(view->data()), 6) != "CSMEND") {
-        return 0;
-    }
-    const std::uint64_t count = telemetry::ReadBe32(view->data() + 16);
+    const std::uint64_t count = telemetry::ReadBe32(trailer + 16);
     return count * kTelemetryRecordLength + kTelemetryHeaderLength;
 }
 
@@ -92,9 +110,10 @@ std::int64_t MovieDataSize(const std::string& path) {
     if (path.empty() || !file.Open(path)) {
         return 0;
     }
+    const BoxHeaderReader boxes(file);
     std::uint64_t sum = 0;
     for (int box = 0; box < 4; ++box) {
-        const auto size = TopLevelBoxSize(file, sum);
+        const auto size = boxes.SizeAt(sum);
         if (!size) {
             return static_cast<std::int64_t>(sum);
         }
@@ -119,11 +138,10 @@ bool ReadStillTrailer(const std::string& path, StillTrailer& trailer) {
     if (!file.Open(path) || file.size() < kStillTrailerLength) {
         return false;
     }
-    auto view = file.MapView(file.size() - kStillTrailerLength, kStillTrailerLength, file.size());
-    if (!view || view->size() < kStillTrailerLength) {
+    std::uint8_t bytes[kStillTrailerLength];
+    if (file.ReadAt(file.size() - kStillTrailerLength, bytes, sizeof bytes) != sizeof bytes) {
         return false;
     }
-    const std::uint8_t* bytes = view->data();
     trailer.time.assign(reinterpret_cast<const char*>(bytes), 6);
     trailer.latitude = DegreesFromMinutesForm(telemetry::ParseDecimalField(bytes + 6, 9));
     trailer.longitude = DegreesFromMinutesForm(telemetry::ParseDecimalField(bytes + 15, 10));
@@ -143,8 +161,8 @@ bool AddMovieEntry(const std::string& front_path, const std::string& rear_path,
     entry.front_name = std::move(front.name);
     entry.rear_path = std::move(rear.path);
     entry.rear_name = std::move(rear.name);
-    entry.data_size_front = MovieDataSize(front_path);
-    entry.data_size_rear = MovieDataSize(rear_path);
+    entry.data_size_front = entry.front_path.empty() ? 0 : MovieDataSize(front_path);
+    entry.data_size_rear = entry.rear_path.empty() ? 0 : MovieDataSize(rear_path);
     entry.sequence = movie_sequence++;
     entry.parking = IsParkingClass(TriggerClassOf(entry.primary_name())) ? 1 : 0;
     if (TriggerClassOf(front_path) >= 0) {

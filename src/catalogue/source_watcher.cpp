@@ -6,7 +6,7 @@
 namespace ardelle::catalogue {
 
 SourceWatcher::SourceWatcher(MessageSink* owner, std::chrono::milliseconds period)
-    : owner_(owner), period_(period), thread_([this] { Run(); }) {}
+    : owner_(owner), period_(period) {}
 
 SourceWatcher::~SourceWatcher() {
     {
@@ -14,13 +14,20 @@ SourceWatcher::~SourceWatcher() {
         stop_ = true;
     }
     wake_.notify_all();
-    thread_.join();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
 }
 
 void SourceWatcher::SetSource(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    source_ = path;
-    lost_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        source_ = path;
+        lost_ = false;
+    }
+    if (!path.empty() && !thread_.joinable()) {
+        thread_ = std::thread([this] { Run(); });
+    }
 }
 
 std::string SourceWatcher::source() const {

@@ -24,7 +24,8 @@ class SourceWatcher {
     SourceWatcher(const SourceWatcher&) = delete;
     SourceWatcher& operator=(const SourceWatcher&) = delete;
 
-    // The path to watch; empty stops watching. Clears the lost flag.
+    // The path to watch; empty stops watching. Clears the lost flag. The thread starts
+    // with the first path, so a catalogue that never watches never starts one.
     void SetSource(const std::string& path);
     std::string source() const;
     bool lost() const { return lost_; }
@@ -39,7 +40,7 @@ class SourceWatcher {
     std::string source_;
     bool stop_ = false;
     std::atomic<bool> lost_{false};
-    std::thread thread_;  // started last, after every member it reads
+    std::thread thread_;  // owned by the thread that constructed the watcher
 };
 
 }  // namespace ardelle::catalogue

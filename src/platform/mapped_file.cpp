@@ -118,4 +118,23 @@ std::string SystemErrorText(int error_number) {
     return std::string(::strerror_r(error_number, buffer, sizeof buffer));
 }
 
+std::size_t MappedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const {
+    if (fd_ < 0 || offset >= size_) {
+        return 0;
+    }
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::pread(fd_, static_cast<char*>(buffer) + done, length - done,
+                                    static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 }  // namespace ardelle::platform

@@ -58,6 +58,11 @@ class MappedFile {
     std::optional<FileView> MapView(std::uint64_t offset, std::uint64_t length, std::uint64_t limit,
                                     int* error_number = nullptr);
 
+    // Copies up to length bytes from offset into buffer and returns how many were read
+    // (fewer at the end of the file, 0 on failure). For a handful of header bytes this is
+    // far cheaper than mapping a view: no page tables to build and tear down.
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const;
+
   private:
     int fd_ = -1;
     std::string path_;
