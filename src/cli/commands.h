@@ -25,6 +25,10 @@ int RunBoxes(const Arguments& arguments);
 int RunTelemetry(const Arguments& arguments);
 int RunList(const Arguments& arguments);
 int RunDelete(const Arguments& arguments);
+int RunJoin(const Arguments& arguments);
+int RunCsv(const Arguments& arguments);
+int RunDownload(const Arguments& arguments);
+int RunFrame(const Arguments& arguments);
 
 // Prints "usage: ardelle-cli <usage>" to stderr and returns kExitUsage.
 int UsageError(const Command& command, const std::string& problem);

@@ -27,6 +27,10 @@ constexpr Command kCommands[] = {
     {"telemetry", "telemetry FILE [--bind]", RunTelemetry},
     {"list", "list SOURCE [--stills] [--group LABEL] [--collect] [--filter BBBBBBB]", RunList},
     {"delete", "delete PATH...", RunDelete},
+    {"join", "join --out DIR [--overwrite] PATH...", RunJoin},
+    {"csv", "csv SOURCE --out DIR [--group LABEL] [--overwrite]", RunCsv},
+    {"download", "download --out DIR [--overwrite] STILL...", RunDownload},
+    {"frame", "frame FILE --frame N --out X.jpg", RunFrame},
 };
 
 int PrintOverallUsage() {

@@ -1,0 +1,21 @@
+// ardelle-cli join, csv and download: the file-operation workers run headless.
+#include <cstdio>
+
+#include "cli/commands.h"
+
+namespace ardelle::cli {
+
+int RunJoin(const Arguments&) {
+    std::fprintf(stderr, "ardelle-cli join: not built yet\n");
+    return kExitFailure;
+}
+int RunCsv(const Arguments&) {
+    std::fprintf(stderr, "ardelle-cli csv: not built yet\n");
+    return kExitFailure;
+}
+int RunDownload(const Arguments&) {
+    std::fprintf(stderr, "ardelle-cli download: not built yet\n");
+    return kExitFailure;
+}
+
+}  // namespace ardelle::cli
