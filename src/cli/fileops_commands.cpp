@@ -1,14 +1,10 @@
-// ardelle-cli join, csv and download: the file-operation workers run headless.
+// ardelle-cli csv and download: the export and copy workers run headless.
 #include <cstdio>
 
 #include "cli/commands.h"
 
 namespace ardelle::cli {
 
-int RunJoin(const Arguments&) {
-    std::fprintf(stderr, "ardelle-cli join: not built yet\n");
-    return kExitFailure;
-}
 int RunCsv(const Arguments&) {
     std::fprintf(stderr, "ardelle-cli csv: not built yet\n");
     return kExitFailure;
