@@ -70,6 +70,13 @@ std::optional<std::uint64_t> FileSizeOf(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 bool MakeFolders(const std::string& path) {
     if (path.empty()) {
         return false;

@@ -14,6 +14,9 @@ bool IsRegularFile(const std::string& path);
 // The size of a file in bytes; nothing when it cannot be examined.
 std::optional<std::uint64_t> FileSizeOf(const std::string& path);
 
+// Both paths name the same existing file (same device and inode).
+bool SameFile(const std::string& a, const std::string& b);
+
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool MakeFolders(const std::string& path);
 
