@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/user_dialogs.h"
+#include "catalogue/recording_entry.h"
+#include "fileops/join_worker.h"
+#include "fileops/mp4_join.h"
+#include "platform/files.h"
+#include "sample_card/frame_code.h"
+#include "support/run_command.h"
+#include "support/temp_folder.h"
+#include "telemetry/mp4_tree.h"
+#include "telemetry/telemetry_file.h"
+
+namespace ardelle::fileops {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RunCommand;
+using testing::ShellQuoted;
+
+const std::string kCard = ARDELLE_TEST_CARD_DIR;
+const std::vector<std::string> kNames = {"A___-240608-093000-000101", "A___-240608-093003-000102",
+                                         "AG__-240608-093006-000103"};
+
+std::string Front(const std::string& name) {
+    return kCard + "/Normal/Front/" + name + "F.MP4";
+}
+std::string Rear(const std::string& name) {
+    return kCard + "/Normal/Rear/" + name + "R.MP4";
+}
+
+int FrameCount(const std::string& path) {
+    const auto probe = RunCommand(
+        "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
+        "stream=nb_read_frames -of csv=p=0 " +
+        ShellQuoted(path));
+    return probe.exit_code == 0 ? std::atoi(probe.output.c_str()) : -1;
+}
+
+// The frame codes of every decoded frame, in presentation order.
+std::vector<int> FrameCodes(const std::string& path, int width, int height) {
+    const auto frames = RunCommand("ffmpeg -v error -i " + ShellQuoted(path) +
+                                   " -f rawvideo -pix_fmt gray - 2>/dev/null");
+    std::vector<int> codes;
+    const auto frame_bytes = static_cast<std::size_t>(width * height);
+    for (std::size_t at = 0; at + frame_bytes <= frames.output.size(); at += frame_bytes) {
+        const auto* luma = reinterpret_cast<const std::uint8_t*>(frames.output.data() + at);
+        codes.push_back(samplecard::ReadFrameIndex(luma, width, height, width).value_or(-1));
+    }
+    return codes;
+}
+
+std::vector<std::uint8_t> TelemetryRecordsOf(const std::string& path) {
+    const auto tree = telemetry::ReadTree(path, false, telemetry::TelemetryCarry::kFrontRecording);
+    return tree && tree->telemetry ? RealTelemetryRecords(*tree->telemetry)
+                                   : std::vector<std::uint8_t>{};
+}
+
+// Answers every question with yes.
+class AgreeingMessages : public base::MessageBoxes {
+  public:
+    int Show(std::string_view, std::string_view, base::MessageStyle) override { return 1; }
+};
+
+class NullSink : public MessageSink {
+  public:
+    void Post(const PostedMessage&) override {}
+};
+
+catalogue::RecordingList Selection(const std::vector<std::pair<std::string, std::string>>& files) {
+    catalogue::RecordingList list;
+    for (const auto& [front, rear] : files) {
+        catalogue::AddMovieEntry(front, rear, list);
+    }
+    return list;
+}
+
+// Runs the join worker to its end on this thread; running says whether it may go on.
+JoinOutcome RunWorker(const JoinPlan& plan, bool running) {
+    const std::atomic<bool> flag{running};
+    NullSink sink;
+    AgreeingMessages messages;
+    auto outcome = std::make_shared<JoinOutcome>();
+    MakeJoinWorker(plan, outcome)(OperationContext(flag, sink, messages));
+    return *outcome;
+}
+
+TEST(JoinTestCard, ThreeRecordingsCheckedByIndependentTools) {
+    testing::TempFolder out;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& name : kNames) {
+        files.emplace_back(Front(name), Rear(name));
+    }
+    AgreeingMessages messages;
+    std::string error;
+    const auto plan = PrepareJoin(Selection(files), out.path(), messages, &error);
+    ASSERT_TRUE(plan) << error;
+    const JoinOutcome outcome = RunWorker(*plan, true);
+    ASSERT_EQ(outcome.result, OperationResult::kCompleted) << outcome.error;
+    ASSERT_TRUE(outcome.front_written && outcome.rear_written);
+
+    const struct {
+        std::string output;
+        bool front;
+        int width, height;
+    } cameras[] = {{plan->front_output, true, 320, 180}, {plan->rear_output, false, 160, 90}};
+    for (const auto& camera : cameras) {
+        SCOPED_TRACE(camera.output);
+        std::vector<int> expected_codes;
+        for (const std::string& name : kNames) {
+            const int frames = FrameCount(camera.front ? Front(name) : Rear(name));
+            for (int i = 0; i < frames; ++i) {
+                expected_codes.push_back(i);
+            }
+        }
+        EXPECT_EQ(FrameCount(camera.output), static_cast<int>(expected_codes.size()));
+        const auto decode =
+            RunCommand("ffmpeg -v error -i " + ShellQuoted(camera.output) + " -f null - 2>&1");
+        EXPECT_EQ(decode.exit_code, 0);
+        EXPECT_EQ(decode.output, "");
+        // Every frame of every recording, once, in order.
+        EXPECT_EQ(FrameCodes(camera.output, camera.width, camera.height), expected_codes);
+    }
+
+    std::vector<std::uint8_t> expected_records;
+    std::size_t expected_samples = 0;
+    for (const std::string& name : kNames) {
+        const auto records = TelemetryRecordsOf(Front(name));
+        expected_records.insert(expected_records.end(), records.begin(), records.end());
+        telemetry::TelemetryFile input;
+        ASSERT_TRUE(input.Open(Front(name)));
+        expected_samples += input.gps().size();
+    }
+    EXPECT_EQ(TelemetryRecordsOf(plan->front_output), expected_records);
+    telemetry::TelemetryFile joined;
+    ASSERT_TRUE(joined.Open(plan->front_output));
+    EXPECT_EQ(joined.gps().size(), expected_samples);
+}
+
+TEST(JoinTestCard, MissingRearFilesLeaveTheFrontJoin) {
+    testing::TempFolder out;
+    const auto selection =
+        Selection({{Front(kNames[0]), Rear(kNames[0])}, {Front(kNames[1]), out / "none.MP4"}});
+    AgreeingMessages messages;
+    std::string error;
+    const auto plan = PrepareJoin(selection, out.path(), messages, &error);
+    ASSERT_TRUE(plan) << error;
+    const JoinOutcome outcome = RunWorker(*plan, true);
+    EXPECT_EQ(outcome.result, OperationResult::kCompleted) << outcome.error;
+    EXPECT_TRUE(outcome.front_written);
+    EXPECT_FALSE(outcome.rear_written);
+    EXPECT_TRUE(fs::exists(plan->front_output));
+    EXPECT_FALSE(fs::exists(plan->rear_output));
+}
+
+TEST(JoinTestCard, StoppedOrRefusedJoinsWriteNothing) {
+    testing::TempFolder out;
+    const auto selection =
+        Selection({{Front(kNames[0]), Rear(kNames[0])}, {Front(kNames[1]), Rear(kNames[1])}});
+    AgreeingMessages messages;
+    std::string error;
+    const auto plan = PrepareJoin(selection, out.path(), messages, &error);
+    ASSERT_TRUE(plan) << error;
+    EXPECT_EQ(RunWorker(*plan, false).result, OperationResult::kStopped);
+    EXPECT_TRUE(fs::is_empty(out.path()));
+
+    // Into the recordings' own folder: the output would replace the first recording.
+    EXPECT_FALSE(PrepareJoin(selection, kCard + "/Normal/Front", messages, &error));
+    EXPECT_NE(error.find("replace recordings"), std::string::npos) << error;
+    // More than the volume can hold.
+    auto huge = selection;
+    huge[0].data_size_front = std::int64_t{1} << 62;
+    EXPECT_FALSE(PrepareJoin(huge, out.path(), messages, &error));
+    EXPECT_NE(error.find("free space"), std::string::npos) << error;
+    // A front and a rear recording do not fit together.
+    JoinPlan mixed = *plan;
+    mixed.selection[1].front_path = Rear(kNames[1]);
+    const JoinOutcome refused = RunWorker(mixed, true);
+    EXPECT_EQ(refused.result, OperationResult::kFailed);
+    EXPECT_NE(refused.error.find("different numbers of tracks"), std::string::npos)
+        << refused.error;
+    EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
+}  // namespace
+}  // namespace ardelle::fileops
