@@ -175,8 +175,7 @@ std::string QualityText(char quality) {
 
 }  // namespace
 
-bool FileHeaderReader::ReadHeader(const std::string& path,
-                                  telemetry::RecordingHeaderInfo& header) {
+bool FileHeaderReader::ReadHeader(const std::string& path, telemetry::RecordingHeaderInfo& header) {
     return telemetry::ReadHeaderInfo(path, header);
 }
 
@@ -226,9 +225,9 @@ std::string CsvLine(const RecordingEntry& recording, const CsvRecordingFacts& fa
         name,
         date_time ? Formatted("%04d/%02d/%02d", date_time->year, date_time->month, date_time->day)
                   : "--/--/--",
-        date_time ? Formatted("%02d:%02d:%02d", date_time->hour, date_time->minute,
-                              date_time->second)
-                  : "--:--:--",
+        date_time
+            ? Formatted("%02d:%02d:%02d", date_time->hour, date_time->minute, date_time->second)
+            : "--:--:--",
         Formatted("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60),
         catalogue::TriggerLabelOf(name),
         height_label ? height_label : "",
@@ -265,9 +264,8 @@ std::optional<std::string> PrepareCsvExport(const catalogue::RecordingList& reco
         return std::nullopt;
     }
     std::string path = PathInFolder(folder, CsvFileName(recordings));
-    if (platform::PathExists(path) &&
-        messages.Show(kSameNameQuestion, base::kQuestionCaption, base::MessageStyle::kOkCancel) !=
-            1) {
+    if (platform::PathExists(path) && messages.Show(kSameNameQuestion, base::kQuestionCaption,
+                                                    base::MessageStyle::kOkCancel) != 1) {
         return std::nullopt;
     }
     return path;

@@ -17,8 +17,8 @@ class MessageBoxes;
 namespace ardelle::fileops {
 
 // UI texts of the export.
-inline constexpr int kNoMovieFilesTextId = 99;       // "動画ファイルがありません。"
-inline constexpr int kCsvNotCreatedTextId = 93;      // "CSVファイルが作成できません。"
+inline constexpr int kNoMovieFilesTextId = 99;   // "動画ファイルがありません。"
+inline constexpr int kCsvNotCreatedTextId = 93;  // "CSVファイルが作成できません。"
 inline constexpr int kOutputFolderPromptTextId = 101;  // "出力先フォルダーを選択してください。"
 
 inline constexpr char kCsvFolderKey[] = "CSV_FOLDER";

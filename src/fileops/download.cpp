@@ -42,8 +42,8 @@ void CopyOne(const OperationContext& context, const std::string& source,
     if (source.empty()) {
         return;
     }
-    platform::CopyFileTo(source, target, true,
-                         [&context](std::uint64_t) { return context.running(); }, nullptr);
+    platform::CopyFileTo(
+        source, target, true, [&context](std::uint64_t) { return context.running(); }, nullptr);
 }
 
 }  // namespace

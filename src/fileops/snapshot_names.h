@@ -60,16 +60,15 @@ enum class SnapshotOutcome { kSaved, kFailed, kCancelled };
 // only when it is not busy and a recording is loaded.
 class SnapshotCommand {
   public:
-    SnapshotCommand(SnapshotPlayers& players, SnapshotWindow& window,
-                    base::MessageBoxes& messages, base::FolderPicker& picker)
+    SnapshotCommand(SnapshotPlayers& players, SnapshotWindow& window, base::MessageBoxes& messages,
+                    base::FolderPicker& picker)
         : players_(players), window_(window), messages_(messages), picker_(picker) {}
 
     // recording is the one under the list's cursor.
     SnapshotOutcome Run(const catalogue::RecordingEntry& recording);
 
   private:
-    SnapshotOutcome SaveInto(const std::string& folder,
-                             const catalogue::RecordingEntry& recording);
+    SnapshotOutcome SaveInto(const std::string& folder, const catalogue::RecordingEntry& recording);
     bool SaveBoth(const std::string& front_path, const std::string& rear_path);
 
     SnapshotPlayers& players_;
