@@ -28,6 +28,16 @@ std::string SnapshotName(std::string_view base_name, std::int64_t frame) {
     return std::string(base_name) + number;
 }
 
+// The front picture is named with 'F' also when the recording has only its rear file
+// (whose name then supplies the base), so each camera's picture carries its own letter.
+std::string FrontBaseName(const catalogue::RecordingEntry& recording) {
+    std::string base = SnapshotBaseName(recording.primary_name());
+    if (!base.empty() && base.back() == 'R') {
+        base.back() = 'F';
+    }
+    return base;
+}
+
 }  // namespace
 
 std::string SnapshotBaseName(std::string_view name) {
@@ -73,7 +83,7 @@ SnapshotOutcome SnapshotCommand::SaveInto(const std::string& folder,
     // Without a valid frame there is nothing to name or save; the failure is reported.
     bool saved = false;
     if (frame >= 0) {
-        const std::string base = SnapshotBaseName(recording.primary_name());
+        const std::string base = FrontBaseName(recording);
         const std::string front_path = FrontSnapshotPath(folder, base, frame);
         if (platform::PathExists(front_path) &&
             messages_.Show(kSameNameQuestion, base::kQuestionCaption,
