@@ -15,7 +15,6 @@ std::atomic<std::uint64_t> g_live_nodes{0};
 
 // Box trees of real recordings are five or six levels deep.
 constexpr int kMaxDepth = 32;
-constexpr std::uint64_t kChildHeaderView = 65535;
 
 // A failure of the read, with the offset it concerns.
 struct TreeError {
@@ -56,15 +55,18 @@ bool TreeReader::CopyPayload(BoxNode& node) {
         node.has_payload_copy = true;
         return true;
     }
-    auto view = file_.MapView(node.payload_offset, available, end);
-    if (!view) {
-        return Fail("cannot read the payload of box '" + node.type + "'", node.payload_offset);
-    }
+    // Box headers and payload copies are read, not mapped: a tree has hundreds of small
+    // boxes, and a mapping per box costs far more than the copy.
     try {
-        node.payload.assign(view->data(), view->data() + view->size());
+        node.payload.resize(static_cast<std::size_t>(available));
     } catch (const std::bad_alloc&) {
         return Fail("not enough memory for the payload of box '" + node.type + "'",
                     node.payload_offset);
+    }
+    if (file_.ReadAt(node.payload_offset, node.payload.data(), node.payload.size()) !=
+        node.payload.size()) {
+        node.payload.clear();
+        return Fail("cannot read the payload of box '" + node.type + "'", node.payload_offset);
     }
     node.has_payload_copy = true;
     return true;
@@ -82,8 +84,9 @@ bool TreeReader::InitNode(BoxNode& node, bool load) {
         return true;
     }
     if (node.payload_size > 4) {
-        auto view = file_.MapView(node.payload_offset, 8, file_.size());
-        if (view && view->size() == 8 && KnownBoxes().Contains(view->data() + 4)) {
+        std::uint8_t first[8];
+        if (file_.ReadAt(node.payload_offset, first, sizeof first) == sizeof first &&
+            KnownBoxes().Contains(first + 4)) {
             return true;
         }
     }
@@ -99,8 +102,9 @@ bool TreeReader::ReadChildren(BoxNode& node) {
     std::uint64_t position = node.payload_offset;
     std::uint64_t sum = 0;
     while (sum < node.payload_size) {
-        auto view = file_.MapView(position, kChildHeaderView, file_.size());
-        if (!view || view->size() < 8 || !KnownBoxes().Contains(view->data() + 4)) {
+        std::uint8_t header[16];
+        const std::size_t got = file_.ReadAt(position, header, sizeof header);
+        if (got < 8 || !KnownBoxes().Contains(header + 4)) {
             if (is_root) {
                 tree_.trailing_offset = position;  // the bytes after the boxes, e.g. telemetry
                 return true;
@@ -110,14 +114,14 @@ bool TreeReader::ReadChildren(BoxNode& node) {
         }
         BoxNode child;
         child.depth = node.depth + 1;
-        child.type.assign(reinterpret_cast<const char*>(view->data() + 4), 4);
+        child.type.assign(reinterpret_cast<const char*>(header + 4), 4);
         child.box_offset = position;
-        std::uint64_t size = ReadBe32(view->data());
+        std::uint64_t size = ReadBe32(header);
         if (size == 1) {
-            if (view->size() < 16) {
+            if (got < 16) {
                 return Fail("box '" + child.type + "' has a cut 64-bit size", position);
             }
-            size = ReadBe64(view->data() + 8);
+            size = ReadBe64(header + 8);
             child.header_size = 16;
         }
         if (size == 0) {
@@ -131,7 +135,6 @@ bool TreeReader::ReadChildren(BoxNode& node) {
         }
         child.payload_offset = position + child.header_size;
         child.payload_size = size - child.header_size;
-        view.reset();
         if (!InitNode(child, true)) {
             return false;
         }
