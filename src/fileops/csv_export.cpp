@@ -8,10 +8,10 @@
 #include "base/ui_text.h"
 #include "base/user_dialogs.h"
 #include "catalogue/recording_names.h"
+#include "fileops/csv_boxes.h"
 #include "platform/file_copy.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
-#include "telemetry/mp4_tree.h"
 #include "telemetry/telemetry_block.h"
 #include "telemetry/telemetry_file.h"
 
@@ -19,7 +19,6 @@ namespace ardelle::fileops {
 namespace {
 
 using catalogue::RecordingEntry;
-using telemetry::BoxNode;
 
 constexpr std::uint64_t kBytesPerMegabyte = 1048576;
 // Time-lapse movies hold one frame for every 14.985 frames of real time.
@@ -56,44 +55,37 @@ std::uint64_t BigEndianAt(const std::vector<std::uint8_t>& bytes, std::size_t of
     return value;
 }
 
-// The first node of a type that holds its payload, or null.
-const BoxNode* FirstLoaded(const telemetry::Mp4Tree& tree, std::string_view type) {
-    const auto& nodes = tree.Nodes(type);
-    if (nodes.empty() || !nodes.front()->has_payload_copy) {
-        return nullptr;
-    }
-    return nodes.front();
-}
+using Payload = std::optional<std::vector<std::uint8_t>>;
 
 // The first sample entry's height: bytes 42..43 of the description table.
-std::optional<std::uint16_t> PictureHeight(const BoxNode& stsd) {
-    if (stsd.payload.size() < 44) {
+std::optional<std::uint16_t> PictureHeight(const Payload& stsd) {
+    if (!stsd || stsd->size() < 44) {
         return std::nullopt;
     }
-    return static_cast<std::uint16_t>(BigEndianAt(stsd.payload, 42, 2));
+    return static_cast<std::uint16_t>(BigEndianAt(*stsd, 42, 2));
 }
 
 // The sample counts of all entries, as far as the table really holds them.
-std::uint64_t SampleCount(const BoxNode* stts) {
-    if (stts == nullptr || stts->payload.size() < 8) {
+std::uint64_t SampleCount(const Payload& stts) {
+    if (!stts || stts->size() < 8) {
         return 0;
     }
-    const std::uint64_t stated = BigEndianAt(stts->payload, 4, 4);
-    const std::uint64_t present = (stts->payload.size() - 8) / 8;
+    const std::uint64_t stated = BigEndianAt(*stts, 4, 4);
+    const std::uint64_t present = (stts->size() - 8) / 8;
     std::uint64_t samples = 0;
     for (std::uint64_t i = 0; i < std::min(stated, present); ++i) {
-        samples += BigEndianAt(stts->payload, static_cast<std::size_t>(8 + 8 * i), 4);
+        samples += BigEndianAt(*stts, static_cast<std::size_t>(8 + 8 * i), 4);
     }
     return samples;
 }
 
 // samples × time scale / duration; -1 without a usable movie header. Version 1 headers
 // keep their 64-bit times at other offsets than version 0.
-float FrameRate(const BoxNode* mvhd, std::uint64_t samples) {
-    if (mvhd == nullptr || mvhd->payload.empty()) {
+float FrameRate(const Payload& mvhd, std::uint64_t samples) {
+    if (!mvhd || mvhd->empty()) {
         return -1.0f;
     }
-    const auto& payload = mvhd->payload;
+    const std::vector<std::uint8_t>& payload = *mvhd;
     const bool version1 = payload[0] == 1;
     if (payload.size() < (version1 ? 32u : 20u)) {
         return -1.0f;
@@ -190,17 +182,16 @@ CsvRecordingFacts ReadCsvFacts(const RecordingEntry& recording, HeaderReader& re
     if (!reader.ReadHeader(path, header)) {
         return facts;
     }
-    const auto tree = telemetry::ReadTree(path, false, telemetry::TelemetryCarry::kNone);
-    const BoxNode* stsd = tree ? FirstLoaded(*tree, "stsd") : nullptr;
-    const auto height = stsd ? PictureHeight(*stsd) : std::nullopt;
+    const auto boxes = ReadCsvBoxes(path);
+    const auto height = boxes ? PictureHeight(boxes->stsd) : std::nullopt;
     if (!height) {
         return facts;
     }
     facts.readable = true;
     facts.quality = header.quality;
     facts.height = *height;
-    facts.samples = SampleCount(FirstLoaded(*tree, "stts"));
-    facts.frame_rate = FrameRate(FirstLoaded(*tree, "mvhd"), facts.samples);
+    facts.samples = SampleCount(boxes->stts);
+    facts.frame_rate = FrameRate(boxes->mvhd, facts.samples);
     return facts;
 }
 
