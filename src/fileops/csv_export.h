@@ -82,9 +82,10 @@ struct CsvExportJob {
     std::string charset;  // empty: the locale's character set (platform::UserCharset)
 };
 
-// The export worker. The whole file is written under a temporary name and renamed into
-// place only when complete: a stopped or failed export leaves no file behind (and never
-// a list cut short under the final name). Progress (index, count) per recording, then
+// The export worker; the window has stopped playback and closed the players before it
+// runs it. The whole file is written under a temporary name and renamed into place only
+// when complete: a stopped or failed export leaves no file behind (and never a list cut
+// short under the final name). Progress (index, count) per recording, then
 // (count, count); completion is kCsvCompleted.
 void RunCsvExport(const OperationContext& context, const CsvExportJob& job, HeaderReader& reader);
 OperationRunner::Worker CsvExportWorker(CsvExportJob job, std::shared_ptr<HeaderReader> reader);
