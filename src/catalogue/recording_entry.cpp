@@ -98,6 +98,25 @@ std::uint64_t TelemetryBlockSize(const platform::MappedFile& file) {
     return count * kTelemetryRecordLength + kTelemetryHeaderLength;
 }
 
+// The part of an entry that movies and stills build alike: the files that exist, the
+// creation number, and what the names say.
+RecordingEntry EntryOfPair(const std::string& front_path, const std::string& rear_path,
+                           std::atomic<std::int32_t>& sequence) {
+    RecordingEntry entry;
+    FileHalf front = ExistingHalf(front_path);
+    FileHalf rear = ExistingHalf(rear_path);
+    entry.front_path = std::move(front.path);
+    entry.front_name = std::move(front.name);
+    entry.rear_path = std::move(rear.path);
+    entry.rear_name = std::move(rear.name);
+    entry.sequence = sequence++;
+    entry.parking = IsParkingClass(TriggerClassOf(entry.primary_name())) ? 1 : 0;
+    if (TriggerClassOf(front_path) >= 0) {
+        entry.trigger_letter = FirstUnitOf(FileNameOf(front_path));
+    }
+    return entry;
+}
+
 }  // namespace
 
 void ResetSequenceCounters() {
@@ -154,20 +173,9 @@ bool AddMovieEntry(const std::string& front_path, const std::string& rear_path,
     if (!IsMp4Path(front_path)) {
         return false;
     }
-    RecordingEntry entry;
-    FileHalf front = ExistingHalf(front_path);
-    FileHalf rear = ExistingHalf(rear_path);
-    entry.front_path = std::move(front.path);
-    entry.front_name = std::move(front.name);
-    entry.rear_path = std::move(rear.path);
-    entry.rear_name = std::move(rear.name);
+    RecordingEntry entry = EntryOfPair(front_path, rear_path, movie_sequence);
     entry.data_size_front = entry.front_path.empty() ? 0 : MovieDataSize(front_path);
     entry.data_size_rear = entry.rear_path.empty() ? 0 : MovieDataSize(rear_path);
-    entry.sequence = movie_sequence++;
-    entry.parking = IsParkingClass(TriggerClassOf(entry.primary_name())) ? 1 : 0;
-    if (TriggerClassOf(front_path) >= 0) {
-        entry.trigger_letter = FirstUnitOf(FileNameOf(front_path));
-    }
     list.push_back(std::move(entry));
     return true;
 }
@@ -177,20 +185,9 @@ bool AddStillEntry(const std::string& front_path, const std::string& rear_path,
     if (!IsStillName(FileNameOf(front_path))) {
         return false;
     }
-    RecordingEntry entry;
-    FileHalf front = ExistingHalf(front_path);
-    FileHalf rear = ExistingHalf(rear_path);
-    entry.front_path = std::move(front.path);
-    entry.front_name = std::move(front.name);
-    entry.rear_path = std::move(rear.path);
-    entry.rear_name = std::move(rear.name);
+    RecordingEntry entry = EntryOfPair(front_path, rear_path, still_sequence);
     entry.data_size_front = StillFileSize(front_path);
     entry.data_size_rear = StillFileSize(rear_path);
-    entry.sequence = still_sequence++;
-    entry.parking = IsParkingClass(TriggerClassOf(entry.primary_name())) ? 1 : 0;
-    if (TriggerClassOf(front_path) >= 0) {
-        entry.trigger_letter = FirstUnitOf(FileNameOf(front_path));
-    }
     entry.still_date = kErrorText;
     entry.still_time = kErrorText;
     const std::string& primary = entry.primary_path();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/posix_io.h"
 
 namespace ardelle::platform {
 namespace {
@@ -135,19 +136,7 @@ bool ReadOnlyFile::Open(const std::string& path, std::string* error) {
 }
 
 bool ReadOnlyFile::ReadExactly(std::uint64_t offset, void* buffer, std::size_t length) const {
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t got = ::pread(fd_, static_cast<char*>(buffer) + done, length - done,
-                                    static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return true;
+    return detail::ReadFullyAt(fd_, buffer, length, offset) == length;
 }
 
 PendingFile::~PendingFile() {

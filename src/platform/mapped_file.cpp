@@ -1,5 +1,7 @@
 #include "platform/mapped_file.h"
 
+#include "platform/posix_io.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -122,19 +124,7 @@ std::size_t MappedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t l
     if (fd_ < 0 || offset >= size_) {
         return 0;
     }
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t got = ::pread(fd_, static_cast<char*>(buffer) + done, length - done,
-                                    static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return detail::ReadFullyAt(fd_, buffer, length, offset);
 }
 
 }  // namespace ardelle::platform
