@@ -125,6 +125,16 @@ std::optional<JoinPlan> PrepareJoin(const catalogue::RecordingList& selection,
     return plan;
 }
 
+void MarkJoined(const JoinPlan& plan, catalogue::RecordingList& master) {
+    for (const catalogue::RecordingEntry& joined : plan.selection) {
+        for (catalogue::RecordingEntry& entry : master) {
+            if (entry.sequence == joined.sequence && joined.sequence >= 0) {
+                entry.joined_mark = 1;
+            }
+        }
+    }
+}
+
 OperationRunner::Worker MakeJoinWorker(JoinPlan plan, std::shared_ptr<JoinOutcome> outcome) {
     return [plan = std::move(plan), outcome = std::move(outcome)](const OperationContext& context) {
         outcome->result = RunJoin(context, plan, *outcome);

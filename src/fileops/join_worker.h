@@ -36,6 +36,10 @@ std::optional<JoinPlan> PrepareJoin(const catalogue::RecordingList& selection,
                                     const std::string& folder, base::MessageBoxes& messages,
                                     std::string* error);
 
+// The completion step's mark: every master entry the join took (found by its sequence
+// number) gets joined_mark 1, which the selection dialog shows in its own colours.
+void MarkJoined(const JoinPlan& plan, catalogue::RecordingList& master);
+
 // The worker that joins the plan's recordings, front and rear, reporting progress and its
 // end through the context.
 OperationRunner::Worker MakeJoinWorker(JoinPlan plan, std::shared_ptr<JoinOutcome> outcome);

@@ -104,6 +104,13 @@ TEST(JoinTestCard, ThreeRecordingsCheckedByIndependentTools) {
     const JoinOutcome outcome = RunWorker(*plan, true);
     ASSERT_EQ(outcome.result, OperationResult::kCompleted) << outcome.error;
     ASSERT_TRUE(outcome.front_written && outcome.rear_written);
+    // The master list marks what was joined, by sequence number, whatever the list's order.
+    catalogue::RecordingList master = plan->selection;
+    master.insert(master.begin(), master.back());
+    master.front().sequence = 99;
+    MarkJoined(*plan, master);
+    EXPECT_EQ(master.front().joined_mark, 0);
+    EXPECT_EQ(master[1].joined_mark + master[2].joined_mark + master[3].joined_mark, 3);
 
     const struct {
         std::string output;
