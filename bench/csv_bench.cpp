@@ -9,6 +9,7 @@
 
 #include "base/messages.h"
 #include "base/user_dialogs.h"
+#include "bench_support.h"
 #include "catalogue/card_layout.h"
 #include "catalogue/movie_resource.h"
 #include "fileops/csv_export.h"
@@ -19,35 +20,12 @@ namespace {
 
 using namespace ardelle;
 
-// A card of 1000 short recordings and a folder for the lists, made once per run and
-// removed at exit.
-class BenchCard {
-  public:
-    BenchCard() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "ardelle-csv-bench-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
-        const std::string command = std::string(ARDELLE_SAMPLE_CARD) + " '" + card() +
-                                    "' --count 1000 --fast --seconds 1 --front 320x180 "
-                                    "--rear 160x90 > /dev/null";
-        if (std::system(command.c_str()) != 0 || !std::filesystem::create_directory(out())) {
-            std::fprintf(stderr, "csv-bench: could not make the card\n");
-            std::exit(1);
-        }
-    }
-    ~BenchCard() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    std::string card() const { return root_ + "/card"; }
-    std::string out() const { return root_ + "/out"; }
-
-  private:
-    std::string root_;
-};
+// A card of 1000 short recordings and a folder for the lists.
+using BenchCard = bench::GeneratedCard;
 
 const BenchCard& Card() {
-    static const BenchCard card;
+    static const BenchCard card(ARDELLE_SAMPLE_CARD,
+                                "--count 1000 --fast --seconds 1 --front 320x180 --rear 160x90");
     return card;
 }
 
@@ -82,22 +60,7 @@ class SilentMessages : public base::MessageBoxes {
     int Show(std::string_view, std::string_view, base::MessageStyle) override { return 1; }
 };
 
-// Runs the command line and reads all its output, as a caller of the tool would.
-void RunAndDrain(benchmark::State& state, const std::string& command) {
-    for (auto _ : state) {
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buffer[65536];
-        size_t total = 0;
-        while (const size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) {
-            total += got;
-        }
-        if (::pclose(pipe) != 0 || total == 0) {
-            state.SkipWithError("the command failed");
-            return;
-        }
-        benchmark::DoNotOptimize(total);
-    }
-}
+using bench::RunAndDrain;
 
 void BM_CollectCardCli(benchmark::State& state) {
     RunAndDrain(state, std::string(ARDELLE_CLI) + " list '" + Card().card() + "' --collect");
