@@ -6,7 +6,7 @@ CLI := $(DEV_BUILD)/src/cli/ardelle-cli
 GENERATOR := $(DEV_BUILD)/tools/sample_card/ardelle-sample-card
 FORMAT_FILES = git ls-files -co --exclude-standard -- '*.cpp' '*.h' '*.hpp' '*.cc'
 
-.PHONY: all deps build run test format format-check test-dev test-asan bench demo-card fuzz
+.PHONY: all deps build run test format format-check test-dev test-asan test-tsan bench demo-card fuzz
 
 all: build
 
@@ -44,7 +44,13 @@ test-asan: build
 	cmake --build --preset asan-ubsan
 	ctest --preset asan-ubsan
 
-test: deps format-check test-dev test-asan
+# The playback engine's threads (bus watcher, streaming threads, telemetry read-ahead).
+test-tsan: build
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
+
+test: deps format-check test-dev test-asan test-tsan
 
 bench: deps
 	cmake --preset release -DARDELLE_BUILD_BENCH=ON

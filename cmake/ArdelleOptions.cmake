@@ -1,6 +1,7 @@
 # One INTERFACE target carries the language level, the warnings and the
 # sanitizers for every target of the project; global CMAKE_*_FLAGS stay untouched.
 option(ARDELLE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(ARDELLE_TSAN "Build with ThreadSanitizer (not together with ARDELLE_SANITIZE)" OFF)
 option(ARDELLE_WERROR "Treat warnings as errors" ON)
 
 add_library(ardelle_options INTERFACE)
@@ -20,6 +21,10 @@ if(ARDELLE_SANITIZE)
   target_compile_options(ardelle_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(ardelle_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(ARDELLE_TSAN)
+  target_compile_options(ardelle_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(ardelle_options INTERFACE -fsanitize=thread)
 endif()
 
 # ardelle_library(NAME SOURCES... [DEPENDS targets...]) - one static library per subsystem.
