@@ -115,6 +115,9 @@ struct PresenterCallbacks {
 
 CustomPresenter::CustomPresenter(FrameTarget* target, const SavedDisplayFlags& saved)
     : target_(target), flags_(saved) {
+    // Taken once so that everything set up here is visibly published to the streaming
+    // threads, which only ever see the presenter under this lock.
+    std::lock_guard lock(mutex_);
     if (!BuildSink() && bin_ != nullptr) {
         gst_object_unref(bin_);
         bin_ = nullptr;

@@ -34,7 +34,15 @@ struct Presented {
 // A frame target that reads the frame code of every picture it is given.
 class RecordingTarget : public FrameTarget {
   public:
-    VideoRect ClientRect() const override { return client; }
+    RecordingTarget() { std::lock_guard publish(mutex_); }
+    VideoRect ClientRect() const override {
+        std::lock_guard lock(mutex_);
+        return client_;
+    }
+    void set_client(const VideoRect& client) {
+        std::lock_guard lock(mutex_);
+        client_ = client;
+    }
     void PresentFrame(const SharedFrame& frame, const VideoRect& destination,
                       bool mirrored) override {
         Presented presented;
@@ -70,9 +78,8 @@ class RecordingTarget : public FrameTarget {
             lock, timeout, [&] { return presents_.size() > after && test(presents_.back()); });
     }
 
-    VideoRect client{0, 0, 640, 360};
-
   private:
+    VideoRect client_{0, 0, 640, 360};
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Presented> presents_;

@@ -92,7 +92,7 @@ TEST_F(PlayerPairTest, MirrorSurvivesOpeningTheNextRecording) {
 }
 
 TEST_F(PlayerPairTest, ZoomAndDisplayModePlaceThePictureInTheWindow) {
-    targets_[0].client = {0, 0, 640, 480};
+    targets_[0].set_client({0, 0, 640, 480});
     ASSERT_EQ(OpenAndWait(card_.Front(kPair), ""), 1);
     SeekAndWait(PlayerTarget::kFront, 5);
     std::size_t before = targets_[0].count();
