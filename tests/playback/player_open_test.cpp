@@ -95,6 +95,9 @@ TEST_F(PlayerPairTest, VolumeGoesToTheAddressedPlayerAndSilencesTheOther) {
     pair_.SetVolume(PlayerTarget::kBoth, 30000);
     EXPECT_EQ(pair_.player(0).volume, 30000);
     EXPECT_EQ(pair_.player(1).volume, 0);
+    // Only the front movie has sound; the rear session has nothing to set.
+    EXPECT_EQ(pair_.player(0).backend->SetVolume(1000), SessionStatus::kOk);
+    EXPECT_EQ(pair_.player(1).backend->SetVolume(1000), SessionStatus::kNoService);
 }
 
 TEST_F(PlayerPairTest, RecordingsOfTwoSecondsOrLessAreRefused) {
