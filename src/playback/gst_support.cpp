@@ -35,17 +35,4 @@ std::string FileUri(const std::string& path) {
     return text;
 }
 
-std::string ErrorText(GstMessage* message) {
-    GError* error = nullptr;
-    gchar* debug = nullptr;
-    gst_message_parse_error(message, &error, &debug);
-    std::string text = error != nullptr ? error->message : "unknown error";
-    if (debug != nullptr) {
-        text += std::string(" (") + debug + ")";
-    }
-    g_clear_error(&error);
-    g_free(debug);
-    return text;
-}
-
 }  // namespace ardelle::playback::gst

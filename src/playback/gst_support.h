@@ -12,17 +12,7 @@ namespace ardelle::playback::gst {
 // Initialises GStreamer once per process; false when it cannot start.
 bool EnsureInitialised();
 
-// Owning references that unref on destruction.
-struct ObjectUnref {
-    void operator()(gpointer object) const {
-        if (object != nullptr) {
-            gst_object_unref(object);
-        }
-    }
-};
-template <class T>
-using ObjectRef = std::unique_ptr<T, ObjectUnref>;
-
+// An owning reference to a bus message.
 struct MessageUnref {
     void operator()(GstMessage* message) const { gst_message_unref(message); }
 };
@@ -44,8 +34,5 @@ inline gint64 MediaTimeToNs(std::int64_t time) {
 inline std::int64_t NsToMediaTime(gint64 ns) {
     return static_cast<std::int64_t>(ns / 100);
 }
-
-// The text of an error message, for diagnostics.
-std::string ErrorText(GstMessage* message);
 
 }  // namespace ardelle::playback::gst

@@ -386,7 +386,7 @@ void CPlayer::WatchBus() {
 void CPlayer::HandleMessage(GstMessage* message) {
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_ERROR:
-            OnError(message);
+            OnError();
             break;
         case GST_MESSAGE_ASYNC_DONE:
             if (state_ == SessionState::kOpenPending) {
@@ -404,8 +404,7 @@ void CPlayer::HandleMessage(GstMessage* message) {
     }
 }
 
-void CPlayer::OnError(GstMessage* message) {
-    (void)message;
+void CPlayer::OnError() {
     if (ready_) {
         return;
     }

@@ -94,7 +94,7 @@ class CPlayer {
     bool BuildPipeline(const std::string& uri);
     void WatchBus();
     void HandleMessage(GstMessage* message);
-    void OnError(GstMessage* message);
+    void OnError();
     void OnPrerolled();
     void OnPresentationEnded();
     void RetryWithoutAudio();

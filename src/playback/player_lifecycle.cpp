@@ -134,13 +134,16 @@ int ProbeFile(PlayerContext& player, const std::string& path) {
 
 int OpenFile(PlayerContext& player, const std::string& path) {
     PlayerLock lock = LockPlayer(player);
-    if (!lock.owns_lock() || ProbeFile(player, path) == 0) {
+    if (!lock.owns_lock()) {
+        return 0;
+    }
+    if (player.backend != nullptr) {
+        CloseFile(player);  // a new file always replaces the last one, keeping its mirror flags
+    }
+    if (ProbeFile(player, path) == 0) {
         return 0;
     }
     fileops::PrepareForPlayback(path);
-    if (player.backend != nullptr) {
-        CloseFile(player);  // keeps the mirror flags and ends the previous session first
-    }
     MovieProbe movie = ProbeMovieBoxes(player, path);
     if (movie.result == 0) {
         AskMediaDetector(path, movie);
