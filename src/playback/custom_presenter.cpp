@@ -64,27 +64,6 @@ SharedFrame WrapSample(GstSample* sample) {
     return SharedFrame(mapped, &mapped->view);
 }
 
-VideoImage CopyImage(const VideoFrame& frame, bool mirrored) {
-    VideoImage image;
-    image.width = frame.width;
-    image.height = frame.height;
-    const std::size_t row_bytes = static_cast<std::size_t>(frame.width) * 4;
-    image.pixels.resize(row_bytes * static_cast<std::size_t>(frame.height));
-    for (int y = 0; y < frame.height; ++y) {
-        const std::uint8_t* source = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.stride;
-        std::uint8_t* target = image.pixels.data() + static_cast<std::size_t>(y) * row_bytes;
-        if (!mirrored) {
-            std::memcpy(target, source, row_bytes);
-            continue;
-        }
-        for (int x = 0; x < frame.width; ++x) {
-            std::memcpy(target + static_cast<std::size_t>(x) * 4,
-                        source + static_cast<std::size_t>(frame.width - 1 - x) * 4, 4);
-        }
-    }
-    return image;
-}
-
 }  // namespace
 
 // The sink's callbacks, on the streaming thread.
@@ -236,13 +215,11 @@ SavedDisplayFlags CustomPresenter::display_flags() const {
     return flags_;
 }
 
-std::optional<VideoImage> CustomPresenter::CurrentImage(std::chrono::milliseconds wait) {
+SharedFrame CustomPresenter::CurrentFrame(std::chrono::milliseconds wait, bool& mirrored) {
     std::unique_lock lock(mutex_);
     single_frame_done_.wait_for(lock, wait, [this] { return !gate_.one_frame(); });
-    if (last_frame_ == nullptr) {
-        return std::nullopt;
-    }
-    return CopyImage(*last_frame_, flags_.mirrored);
+    mirrored = flags_.mirrored;
+    return last_frame_;
 }
 
 SharedFrame CustomPresenter::last_frame() const {

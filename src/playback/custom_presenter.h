@@ -50,9 +50,10 @@ class CustomPresenter {
     bool ToggleMirror();
     SavedDisplayFlags display_flags() const;
 
-    // The last frame as the screen shows it (mirrored when the mirror flag is set). When a
-    // single-frame seek is still on its way, waits up to wait for that frame first.
-    std::optional<VideoImage> CurrentImage(std::chrono::milliseconds wait);
+    // The last frame, and whether the screen shows it mirrored. When a single-frame seek is
+    // still on its way, waits up to wait for that frame first. The frame stays valid while
+    // it is held, so a snapshot reads it in place instead of copying it.
+    SharedFrame CurrentFrame(std::chrono::milliseconds wait, bool& mirrored);
 
     SharedFrame last_frame() const;
     // Frames handed to the target (repaints not counted).

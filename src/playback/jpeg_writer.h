@@ -17,4 +17,9 @@ std::optional<std::string> EncodeJpeg(const VideoImage& image, int quality);
 // Encodes and writes the picture through a temporary file renamed into place.
 bool SaveJpeg(const VideoImage& image, const std::string& path, int quality);
 
+// The same for a frame as the presenter holds it, read in place (flipped left to right when
+// mirrored): a 1080p picture is not copied once more before it is encoded.
+std::optional<std::string> EncodeJpeg(const VideoFrame& frame, bool mirrored, int quality);
+bool SaveJpeg(const VideoFrame& frame, bool mirrored, const std::string& path, int quality);
+
 }  // namespace ardelle::playback

@@ -322,11 +322,11 @@ bool CPlayer::NativeVideoSize(int& width, int& height) {
     return presenter_->NativeVideoSize(width, height);
 }
 
-std::optional<VideoImage> CPlayer::CurrentImage() {
+SharedFrame CPlayer::CurrentFrame(bool& mirrored) {
     if (!ready_) {
-        return std::nullopt;
+        return nullptr;
     }
-    return presenter_->CurrentImage(kSingleFrameWait);
+    return presenter_->CurrentFrame(kSingleFrameWait, mirrored);
 }
 
 bool CPlayer::ToggleMirror() {

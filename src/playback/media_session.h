@@ -76,7 +76,8 @@ class CPlayer {
     std::optional<MediaTime> ClockTime();
     MediaTime Duration() const { return duration_.load(); }
     bool NativeVideoSize(int& width, int& height);
-    std::optional<VideoImage> CurrentImage();
+    // The frame shown and its mirror flag (see CustomPresenter::CurrentFrame).
+    SharedFrame CurrentFrame(bool& mirrored);
     // The new mirror flag.
     bool ToggleMirror();
     SavedDisplayFlags display_flags() const;

@@ -266,11 +266,12 @@ int SaveSnapshot(PlayerContext& player, const std::string& path) {
     if (GetVideoSize(player, width, height) == 0) {
         return 0;
     }
-    const std::optional<VideoImage> image = player.backend->CurrentImage();
-    if (!image || image->width != width || image->height != height) {
+    bool mirrored = false;
+    const SharedFrame frame = player.backend->CurrentFrame(mirrored);
+    if (frame == nullptr || frame->width != width || frame->height != height) {
         return 0;
     }
-    return SaveJpeg(*image, path, kSnapshotJpegQuality) ? 1 : 0;
+    return SaveJpeg(*frame, mirrored, path, kSnapshotJpegQuality) ? 1 : 0;
 }
 
 int RepaintFrame(PlayerContext& player) {

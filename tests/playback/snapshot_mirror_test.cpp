@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "playback/jpeg_reader.h"
+#include "playback/jpeg_writer.h"
 #include "playback/player_fixture.h"
 #include "support/temp_folder.h"
 
@@ -18,6 +19,68 @@ std::optional<int> IndexInJpeg(const std::string& path) {
     }
     return samplecard::ReadFrameIndex(image->pixels.data(), image->width, image->height,
                                       image->width);
+}
+
+// A snapshot reads the presenter's frame in place: rows padded past the picture and the
+// mirror flip must come out as the screen shows them. The left third of the picture is
+// black, the rest white, so a flip or a misread row shows up at either edge.
+TEST(SnapshotEncoding, FramesAreReadInPlaceWithTheirStrideAndMirror) {
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+        int padding;  // bytes after each row
+        bool mirrored;
+        bool left_dark;  // what the encoded picture shows at its left edge
+    };
+    const Case cases[] = {
+        {"tight rows", 48, 16, 0, false, true},
+        {"padded rows", 48, 16, 64, false, true},
+        {"padded rows, mirrored", 48, 16, 64, true, false},
+        {"odd size, mirrored", 45, 13, 12, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int stride = c.width * 4 + c.padding;
+        // The padding holds mid gray, which must never reach the picture.
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride * c.height), 128);
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width * 4; ++x) {
+                pixels[static_cast<std::size_t>(y * stride + x)] = x / 4 < c.width / 3 ? 0 : 255;
+            }
+        }
+        VideoFrame frame;
+        frame.width = c.width;
+        frame.height = c.height;
+        frame.stride = stride;
+        frame.pixels = pixels.data();
+        const std::optional<std::string> encoded = EncodeJpeg(frame, c.mirrored, 95);
+        ASSERT_TRUE(encoded);
+        DecodedImage image;
+        ASSERT_TRUE(detail::Decompress(*encoded, true, image));
+        ASSERT_EQ(image.width, c.width);
+        ASSERT_EQ(image.height, c.height);
+        for (int y = 0; y < c.height; ++y) {
+            const std::uint8_t left = image.pixels[static_cast<std::size_t>(y * c.width)];
+            const std::uint8_t right =
+                image.pixels[static_cast<std::size_t>(y * c.width + c.width - 1)];
+            EXPECT_EQ(left < 64, c.left_dark) << "row " << y;
+            EXPECT_EQ(right < 64, !c.left_dark) << "row " << y;
+        }
+    }
+}
+
+TEST(SnapshotEncoding, FramesTooNarrowForTheirStrideAreRefused) {
+    std::vector<std::uint8_t> pixels(16 * 4 * 4, 0);
+    VideoFrame frame;
+    frame.width = 16;
+    frame.height = 4;
+    frame.stride = 16 * 4 - 4;
+    frame.pixels = pixels.data();
+    EXPECT_FALSE(EncodeJpeg(frame, false, 90));
+    frame.stride = 16 * 4;
+    frame.pixels = nullptr;
+    EXPECT_FALSE(EncodeJpeg(frame, true, 90));
 }
 
 TEST_F(PlayerPairTest, SnapshotIsAJpegOfTheCurrentFrame) {
