@@ -122,6 +122,8 @@ bool CustomPresenter::BuildSink() {
         return false;
     }
     gst_object_ref_sink(bin_);
+    // One thread per core: a 1080p conversion is on the way of every first frame after a seek.
+    g_object_set(convert, "n-threads", 0u, nullptr);
     gst_bin_add_many(gst::AsBin(bin_), convert, appsink, nullptr);
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
     g_object_set(appsink, "caps", caps, "sync", TRUE, "max-buffers", 1u, "enable-last-sample",
