@@ -70,87 +70,76 @@ bool PositionVideo(PlayerContext& player, DisplayMode mode) {
     return true;
 }
 
+// Runs an operation of a player that has a media session, under the player lock; 0 while
+// the player refuses calls, cannot take its lock or has no session.
+template <class Operation>
+int WithSession(PlayerContext& player, Operation operation) {
+    if (Gated(player)) {
+        return 0;
+    }
+    PlayerLock lock = LockPlayer(player);
+    if (!lock.owns_lock() || player.backend == nullptr) {
+        return 0;
+    }
+    return operation();
+}
+
 }  // namespace
 
 int Play(PlayerContext& player) {
-    if (Gated(player)) {
-        return 0;
-    }
-    PlayerLock lock = LockPlayer(player);
-    if (!lock.owns_lock() || player.backend == nullptr) {
-        return 0;
-    }
-    if (player.state != PlayerState::kPlaying) {
-        if (player.backend->Play() != SessionStatus::kOk) {
-            return 0;
+    return WithSession(player, [&] {
+        if (player.state != PlayerState::kPlaying) {
+            if (player.backend->Play() != SessionStatus::kOk) {
+                return 0;
+            }
+            player.state = PlayerState::kPlaying;
         }
-        player.state = PlayerState::kPlaying;
-    }
-    return 1;
+        return 1;
+    });
 }
 
 int SeekWhilePlaying(PlayerContext& player, std::int64_t frame) {
-    if (Gated(player)) {
-        return 0;
-    }
-    PlayerLock lock = LockPlayer(player);
-    if (!lock.owns_lock() || player.backend == nullptr) {
-        return 0;
-    }
-    if (player.state == PlayerState::kPlaying) {
-        player.backend->StartAt(SeekTimeOfFrame(frame, player.frame_interval_ms));
-    }
-    return 1;
+    return WithSession(player, [&] {
+        if (player.state == PlayerState::kPlaying) {
+            player.backend->StartAt(SeekTimeOfFrame(frame, player.frame_interval_ms));
+        }
+        return 1;
+    });
 }
 
 int PlayFromFrame(PlayerContext& player, std::int64_t frame) {
-    if (Gated(player)) {
-        return 0;
-    }
-    PlayerLock lock = LockPlayer(player);
-    if (!lock.owns_lock() || player.backend == nullptr) {
-        return 0;
-    }
-    if (player.state != PlayerState::kPlaying) {
-        player.state = PlayerState::kPlaying;
-        player.backend->StartAt(SeekTimeOfFrame(frame, player.frame_interval_ms));
-    }
-    return 1;
+    return WithSession(player, [&] {
+        if (player.state != PlayerState::kPlaying) {
+            player.state = PlayerState::kPlaying;
+            player.backend->StartAt(SeekTimeOfFrame(frame, player.frame_interval_ms));
+        }
+        return 1;
+    });
 }
 
 int Pause(PlayerContext& player) {
-    if (Gated(player)) {
-        return 0;
-    }
-    PlayerLock lock = LockPlayer(player);
-    if (!lock.owns_lock() || player.backend == nullptr) {
-        return 0;
-    }
-    if (player.state != PlayerState::kPaused) {
-        if (player.backend->state() == SessionState::kStarted &&
-            player.backend->Pause() != SessionStatus::kOk) {
-            return 0;
+    return WithSession(player, [&] {
+        if (player.state != PlayerState::kPaused) {
+            if (player.backend->state() == SessionState::kStarted &&
+                player.backend->Pause() != SessionStatus::kOk) {
+                return 0;
+            }
+            player.state = PlayerState::kPaused;
         }
-        player.state = PlayerState::kPaused;
-    }
-    return 1;
+        return 1;
+    });
 }
 
 int Stop(PlayerContext& player) {
-    if (Gated(player)) {
-        return 0;
-    }
-    PlayerLock lock = LockPlayer(player);
-    if (!lock.owns_lock() || player.backend == nullptr) {
-        return 0;
-    }
-    if (player.state != PlayerState::kStopped) {
-        if (player.backend->Stop() != SessionStatus::kOk) {
-            return 0;
+    return WithSession(player, [&] {
+        if (player.state != PlayerState::kStopped) {
+            if (player.backend->Stop() != SessionStatus::kOk) {
+                return 0;
+            }
+            player.state = PlayerState::kStopped;
         }
-        player.state = PlayerState::kStopped;
-    }
-    return 1;
+        return 1;
+    });
 }
 
 int GetPositionFrames(PlayerContext& player) {
@@ -182,19 +171,14 @@ int GetPositionFrames(PlayerContext& player) {
 }
 
 int SeekFrame(PlayerContext& player, std::int64_t frame) {
-    if (Gated(player)) {
-        return 0;
-    }
-    PlayerLock lock = LockPlayer(player);
-    if (!lock.owns_lock() || player.backend == nullptr) {
-        return 0;
-    }
-    if (player.backend->Scrub(SeekTimeOfFrame(frame, player.frame_interval_ms)) !=
-        SessionStatus::kOk) {
-        return 0;
-    }
-    RepaintFrame(player);
-    return 1;
+    return WithSession(player, [&] {
+        if (player.backend->Scrub(SeekTimeOfFrame(frame, player.frame_interval_ms)) !=
+            SessionStatus::kOk) {
+            return 0;
+        }
+        RepaintFrame(player);
+        return 1;
+    });
 }
 
 int SetSpeed(PlayerContext& player, SpeedCode code) {
@@ -282,14 +266,7 @@ int RepaintFrame(PlayerContext& player) {
 }
 
 int ToggleMirror(PlayerContext& player) {
-    if (Gated(player)) {
-        return 0;
-    }
-    PlayerLock lock = LockPlayer(player);
-    if (!lock.owns_lock() || player.backend == nullptr) {
-        return 0;
-    }
-    return player.backend->ToggleMirror() ? 1 : 0;
+    return WithSession(player, [&] { return player.backend->ToggleMirror() ? 1 : 0; });
 }
 
 }  // namespace ops
