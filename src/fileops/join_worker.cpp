@@ -3,6 +3,7 @@
 #include "base/user_dialogs.h"
 #include "catalogue/folder_listing.h"
 #include "fileops/mp4_join.h"
+#include "platform/file_copy.h"
 #include "platform/files.h"
 #include "platform/volumes.h"
 
@@ -61,14 +62,27 @@ OperationResult RunJoin(const OperationContext& context, const JoinPlan& plan,
         return context.running();
     };
     context.PostProgress(10, 100);
-    if (!front.Write(plan.front_output, plan.replace, keep_going, &outcome.error)) {
+    // Both outputs are written before either is flushed: the front file goes to disk while
+    // the rear one is copied, and the flushes overlap.
+    platform::PendingFile front_file;
+    if (!front.WritePending(plan.front_output, keep_going, front_file, &outcome.error)) {
         return context.running() ? OperationResult::kFailed : OperationResult::kStopped;
     }
-    outcome.front_written = true;
+    front_file.StartFlush();
     context.PostProgress(40, 100);
+    platform::PendingFile rear_file;
+    const bool rear_ready =
+        rear_enabled && rear.WritePending(plan.rear_output, keep_going, rear_file, &outcome.error);
+    if (!context.running()) {
+        return OperationResult::kStopped;
+    }
+    if (!front_file.Commit(plan.replace, &outcome.error)) {
+        return OperationResult::kFailed;
+    }
+    outcome.front_written = true;
     if (rear_enabled) {
-        if (!rear.Write(plan.rear_output, plan.replace, keep_going, &outcome.error)) {
-            return context.running() ? OperationResult::kFailed : OperationResult::kStopped;
+        if (!rear_ready || !rear_file.Commit(plan.replace, &outcome.error)) {
+            return OperationResult::kFailed;
         }
         outcome.rear_written = true;
     }

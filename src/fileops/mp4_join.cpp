@@ -327,6 +327,12 @@ std::uint64_t MediaHeaderSize(std::uint64_t media_bytes) {
 
 bool CameraJoin::Write(const std::string& output_path, bool replace, const WriteProgress& progress,
                        std::string* error) const {
+    platform::PendingFile out;
+    return WritePending(output_path, progress, out, error) && out.Commit(replace, error);
+}
+
+bool CameraJoin::WritePending(const std::string& output_path, const WriteProgress& progress,
+                              platform::PendingFile& out, std::string* error) const {
     if (inputs_.empty()) {
         return Fail(error, "nothing to join");
     }
@@ -369,7 +375,6 @@ bool CameraJoin::Write(const std::string& output_path, bool replace, const Write
             return false;
         }
     }
-    platform::PendingFile out;
     if (!out.Create(output_path, error)) {
         return false;
     }
@@ -416,7 +421,7 @@ bool CameraJoin::Write(const std::string& output_path, bool replace, const Write
             return false;
         }
     }
-    return out.Commit(replace, error);
+    return true;
 }
 
 std::vector<std::uint8_t> RealTelemetryRecords(const telemetry::TelemetryBlockCopy& block) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fileops/mp4_tables.h"
+#include "platform/file_copy.h"
 #include "telemetry/mp4_tree.h"
 
 namespace ardelle::fileops {
@@ -34,6 +35,11 @@ class CameraJoin {
     // replaced only when replace is set. Nothing is left behind when this fails.
     bool Write(const std::string& output_path, bool replace, const WriteProgress& progress,
                std::string* error) const;
+
+    // Writes the joined file into out, created beside output_path, without committing it;
+    // the caller commits (or abandons) it, so that several outputs can be flushed together.
+    bool WritePending(const std::string& output_path, const WriteProgress& progress,
+                      platform::PendingFile& out, std::string* error) const;
 
     std::size_t recordings() const;
     std::uint64_t media_bytes() const;

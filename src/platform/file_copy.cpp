@@ -237,6 +237,12 @@ bool PendingFile::Commit(bool replace, std::string* error) {
     return true;
 }
 
+void PendingFile::StartFlush() {
+    if (fd_ >= 0) {
+        ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+}
+
 void PendingFile::Abort() {
     if (fd_ >= 0) {
         ::close(fd_);

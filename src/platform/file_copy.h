@@ -49,6 +49,9 @@ class PendingFile {
     // else 32 MiB pieces through memory. progress is asked after every piece.
     bool CopyFrom(const ReadOnlyFile& source, std::uint64_t offset, std::uint64_t length,
                   const CopyProgress& progress, std::string* error);
+    // Asks the kernel to start writing what was written so far to disk, without waiting,
+    // so that the flush in Commit finds little left to do.
+    void StartFlush();
     // Flushes, then renames onto the final path; without replace an existing file there
     // makes Commit fail and the temporary file is removed.
     bool Commit(bool replace, std::string* error);
