@@ -26,7 +26,7 @@ using testing::TempFolder;
 
 // A recording file as the export reads it: one video track and, when quality is set, a
 // telemetry block at the end.
-struct MovieSpec {
+struct MovieShape {
     std::uint16_t height = 1080;
     std::uint32_t samples = 1800;
     std::uint32_t time_scale = 90000;
@@ -44,14 +44,14 @@ std::string PictureStsd(std::uint16_t height) {
     return Be32(0) + Be32(1) + Box("avc1", entry);
 }
 
-std::string MovieBoxes(const MovieSpec& spec) {
-    std::string stbl = Box("stts", testing::SttsPayload({{spec.samples, 3000}}));
-    if (spec.with_stsd) {
-        stbl = Box("stsd", PictureStsd(spec.height)) + stbl;
+std::string MovieBoxes(const MovieShape& shape) {
+    std::string stbl = Box("stts", testing::SttsPayload({{shape.samples, 3000}}));
+    if (shape.with_stsd) {
+        stbl = Box("stsd", PictureStsd(shape.height)) + stbl;
     }
     const std::string trak = Box("trak", Box("mdia", Box("minf", Box("stbl", stbl))));
     const std::string mvhd =
-        spec.with_mvhd ? Box("mvhd", testing::MvhdPayload(spec.time_scale, spec.duration)) : "";
+        shape.with_mvhd ? Box("mvhd", testing::MvhdPayload(shape.time_scale, shape.duration)) : "";
     return Box("ftyp", "isom" + Be32(0) + "isommp41") + Box("moov", mvhd + trak);
 }
 
@@ -67,9 +67,9 @@ std::string TelemetryBlock(char quality) {
 // The movie with a small media box, or padded by a sparse media box to total_size bytes.
 // The block search looks in the last quarter of a file, so the media box outweighs the
 // rest as in real recordings.
-bool WriteMovie(const std::string& path, const MovieSpec& spec, std::uint64_t total_size = 0) {
-    const std::string boxes = MovieBoxes(spec);
-    const std::string block = TelemetryBlock(spec.quality);
+bool WriteMovie(const std::string& path, const MovieShape& shape, std::uint64_t total_size = 0) {
+    const std::string boxes = MovieBoxes(shape);
+    const std::string block = TelemetryBlock(shape.quality);
     if (total_size == 0) {
         return testing::WriteFile(path, boxes + Box("mdat", std::string(4096, 'm')) + block);
     }
@@ -97,7 +97,7 @@ std::string LineOf(const RecordingEntry& entry) {
 TEST(CsvLine, ColumnsFromTheFilesOfARecording) {
     struct Case {
         const char* name;
-        MovieSpec spec;
+        MovieShape shape;
         const char* expected;
     };
     const std::vector<Case> cases = {
@@ -147,7 +147,7 @@ TEST(CsvLine, ColumnsFromTheFilesOfARecording) {
     TempFolder folder;
     for (const Case& c : cases) {
         const std::string path = folder / c.name;
-        ASSERT_TRUE(WriteMovie(path, c.spec));
+        ASSERT_TRUE(WriteMovie(path, c.shape));
         EXPECT_EQ(LineOf(Recording(path, "")), c.expected) << c.name;
     }
 }

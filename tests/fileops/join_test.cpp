@@ -24,7 +24,7 @@ using testing::TempFolder;
 
 // A one-track movie made byte by byte: frames of equal size in chunks of ten, a sync
 // sample every 30 frames, and a telemetry block when records > 0.
-struct MovieSpec {
+struct MovieShape {
     std::uint32_t frames = 100;
     std::uint32_t movie_duration = 6000;
     std::uint32_t frame_size = 10;
@@ -36,7 +36,7 @@ std::string FullBox(const std::string& type, const std::string& body) {
     return Box(type, Be32(0) + body);
 }
 
-std::string HandMadeMovie(const MovieSpec& spec) {
+std::string HandMadeMovie(const MovieShape& shape) {
     const std::string ftyp = Box("ftyp", "isom" + Be32(0) + "isommp41");
     const std::uint32_t media_start = static_cast<std::uint32_t>(ftyp.size() + 8);
     std::string sizes;
@@ -44,10 +44,10 @@ std::string HandMadeMovie(const MovieSpec& spec) {
     std::string syncs;
     std::uint32_t chunk_count = 0;
     std::uint32_t sync_count = 0;
-    for (std::uint32_t frame = 0; frame < spec.frames; ++frame) {
-        sizes += Be32(spec.frame_size);
+    for (std::uint32_t frame = 0; frame < shape.frames; ++frame) {
+        sizes += Be32(shape.frame_size);
         if (frame % 10 == 0) {
-            chunks += Be32(media_start + frame * spec.frame_size);
+            chunks += Be32(media_start + frame * shape.frame_size);
             ++chunk_count;
         }
         if (frame % 30 == 0) {
@@ -57,28 +57,29 @@ std::string HandMadeMovie(const MovieSpec& spec) {
     }
     const std::string stbl =
         Box("stbl", FullBox("stsd", Be32(1) + Box("avc1", std::string(78, '\0'))) +
-                        FullBox("stts", Be32(1) + Be32(spec.frames) + Be32(1001)) +
+                        FullBox("stts", Be32(1) + Be32(shape.frames) + Be32(1001)) +
                         FullBox("stss", Be32(sync_count) + syncs) +
                         FullBox("stsc", Be32(1) + Be32(1) + Be32(10) + Be32(1)) +
-                        FullBox("stsz", Be32(0) + Be32(spec.frames) + sizes) +
+                        FullBox("stsz", Be32(0) + Be32(shape.frames) + sizes) +
                         FullBox("stco", Be32(chunk_count) + chunks));
     const std::string mdhd =
-        FullBox("mdhd", Be32(0) + Be32(0) + Be32(30000) + Be32(spec.frames * 1001) + Be32(0));
-    const std::string tkhd = FullBox("tkhd", Be32(0) + Be32(0) + Be32(1) + Be32(0) +
-                                                 Be32(spec.movie_duration) + std::string(60, '\0'));
+        FullBox("mdhd", Be32(0) + Be32(0) + Be32(30000) + Be32(shape.frames * 1001) + Be32(0));
+    const std::string tkhd =
+        FullBox("tkhd", Be32(0) + Be32(0) + Be32(1) + Be32(0) + Be32(shape.movie_duration) +
+                            std::string(60, '\0'));
     const std::string trak = Box("trak", tkhd + Box("mdia", mdhd + Box("minf", stbl)));
     std::string movie =
-        ftyp + Box("mdat", std::string(spec.frames * spec.frame_size, spec.fill)) +
-        Box("moov", Box("mvhd", testing::MvhdPayload(1000, spec.movie_duration)) + trak);
-    if (spec.records > 0) {
+        ftyp + Box("mdat", std::string(shape.frames * shape.frame_size, shape.fill)) +
+        Box("moov", Box("mvhd", testing::MvhdPayload(1000, shape.movie_duration)) + trak);
+    if (shape.records > 0) {
         std::vector<std::string> records;
-        for (std::uint32_t i = 0; i < spec.records; ++i) {
+        for (std::uint32_t i = 0; i < shape.records; ++i) {
             testing::RecordFields fields;
             fields.aux = std::to_string(100 + i % 800).substr(0, 3);
             records.push_back(testing::Record(fields));
         }
-        movie += testing::Block(testing::HeaderBody({}), static_cast<std::uint16_t>(spec.records),
-                                records, spec.records);
+        movie += testing::Block(testing::HeaderBody({}), static_cast<std::uint16_t>(shape.records),
+                                records, shape.records);
     }
     return movie;
 }
