@@ -72,18 +72,23 @@ void BM_CollectCard(benchmark::State& state) {
     }
 }
 
+// Runs the export worker once; false when it did not complete.
+bool ExportOnce(const fileops::CsvExportJob& job, fileops::FileHeaderReader& reader) {
+    SilentMessages messages;
+    std::atomic<bool> running{true};
+    CountingSink sink;
+    const fileops::OperationContext context(running, sink, messages);
+    fileops::RunCsvExport(context, job, reader);
+    return sink.completed();
+}
+
 // The export worker over the collected list, each run replacing the previous list.
 void BM_CsvExport(benchmark::State& state) {
-    fileops::CsvExportJob job{CollectCard(), Card().out() + "/Dv_bench.csv", ""};
+    const fileops::CsvExportJob job{CollectCard(), Card().out() + "/Dv_bench.csv", ""};
     state.counters["recordings"] = static_cast<double>(job.recordings.size());
     fileops::FileHeaderReader reader;
-    SilentMessages messages;
     for (auto _ : state) {
-        std::atomic<bool> running{true};
-        CountingSink sink;
-        const fileops::OperationContext context(running, sink, messages);
-        fileops::RunCsvExport(context, job, reader);
-        if (!sink.completed()) {
+        if (!ExportOnce(job, reader)) {
             state.SkipWithError("the export failed");
             return;
         }
@@ -93,14 +98,8 @@ void BM_CsvExport(benchmark::State& state) {
 // What a user runs: the card collected and exported in one go, against the CLI's scan.
 void BM_CollectAndExport(benchmark::State& state) {
     fileops::FileHeaderReader reader;
-    SilentMessages messages;
     for (auto _ : state) {
-        fileops::CsvExportJob job{CollectCard(), Card().out() + "/Dv_bench.csv", ""};
-        std::atomic<bool> running{true};
-        CountingSink sink;
-        const fileops::OperationContext context(running, sink, messages);
-        fileops::RunCsvExport(context, job, reader);
-        if (!sink.completed()) {
+        if (!ExportOnce({CollectCard(), Card().out() + "/Dv_bench.csv", ""}, reader)) {
             state.SkipWithError("the export failed");
             return;
         }
