@@ -367,7 +367,8 @@ void AppendSyncSamples(TrackTables& base, const TrackTables& next) {
     }
 }
 
-bool AppendTrack(TrackTables& base, const TrackTables& next, std::string* error) {
+// Whether next's track can follow base's; checked for every track before any is changed.
+bool CanAppendTrack(const TrackTables& base, const TrackTables& next, std::string* error) {
     if (FormatOf(base.sample_descriptions) != FormatOf(next.sample_descriptions)) {
         return Fail(error,
                     "the recordings' sample descriptions differ (other picture or sound format)");
@@ -379,6 +380,10 @@ bool AppendTrack(TrackTables& base, const TrackTables& next, std::string* error)
         base.chunks.size() + next.chunks.size() > std::numeric_limits<std::uint32_t>::max()) {
         return Fail(error, "the joined track would hold too many samples");
     }
+    return true;
+}
+
+void AppendTrack(TrackTables& base, const TrackTables& next) {
     AppendTimeToSample(base, next);
     AppendComposition(base, next);
     AppendSampleToChunk(base, next);  // before the chunks grow: it shifts by their count
@@ -388,7 +393,6 @@ bool AppendTrack(TrackTables& base, const TrackTables& next, std::string* error)
     base.sample_count += next.sample_count;
     base.media_duration += next.media_duration;
     base.track_duration += next.track_duration;
-    return true;
 }
 
 }  // namespace
@@ -482,14 +486,16 @@ bool AppendMovieTables(MovieTables& base, const MovieTables& next, std::string* 
     if (base.movie_time_scale != next.movie_time_scale) {
         return Fail(error, "the recordings use different movie time scales");
     }
-    MovieTables joined = base;
-    for (std::size_t i = 0; i < joined.tracks.size(); ++i) {
-        if (!AppendTrack(joined.tracks[i], next.tracks[i], error)) {
+    for (std::size_t i = 0; i < base.tracks.size(); ++i) {
+        if (!CanAppendTrack(base.tracks[i], next.tracks[i], error)) {
             return false;
         }
     }
-    joined.movie_duration += next.movie_duration;
-    base = std::move(joined);
+    // Appended in place: every check passed, and the appends themselves cannot fail.
+    for (std::size_t i = 0; i < base.tracks.size(); ++i) {
+        AppendTrack(base.tracks[i], next.tracks[i]);
+    }
+    base.movie_duration += next.movie_duration;
     return true;
 }
 
