@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "playback/frame_allocator.h"
+
 namespace ardelle::playback::gst {
 
 bool EnsureInitialised() {
@@ -11,6 +13,9 @@ bool EnsureInitialised() {
         GError* error = nullptr;
         started = gst_init_check(nullptr, nullptr, &error) == TRUE;
         g_clear_error(&error);
+        if (started) {
+            InstallFrameAllocator();
+        }
     });
     return started;
 }
