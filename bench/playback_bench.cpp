@@ -12,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <random>
@@ -195,40 +196,59 @@ void BM_ScrubPlayer(benchmark::State& state) {
 }
 BENCHMARK(BM_ScrubPlayer)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
-bool Run(const std::string& command) {
-    return std::system((command + " > /dev/null 2>&1").c_str()) == 0;
-}
-
 // Five of the scrub frames, one per iteration, cycling.
 int CliFrame(std::int64_t iteration) {
     return ScrubFrames()[static_cast<std::size_t>(iteration % 5)];
 }
 
-void BM_FrameFfmpeg(benchmark::State& state) {
+bool Run(const std::string& command) {
+    return std::system((command + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+// Minor page faults of every child process waited for so far.
+double ChildFaults() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_minflt);
+}
+
+// Runs one command per iteration and reports its page faults: on virtual machines where a
+// fault is dear they are a large part of a cold start.
+void RunEachIteration(benchmark::State& state, const std::function<std::string(int)>& command,
+                      const char* failure) {
     std::int64_t iteration = 0;
+    const double faults_before = ChildFaults();
     for (auto _ : state) {
-        const int frame = CliFrame(iteration++);
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.4f", (frame + 0.25) / kFrontFps);
-        if (!Run(std::string("ffmpeg -v error -y -ss ") + seconds + " -i '" + FrontPath() +
-                 "' -frames:v 1 '" + Card().out() + "/ffmpeg.jpg'")) {
-            state.SkipWithError("ffmpeg failed");
+        if (!Run(command(CliFrame(iteration++)))) {
+            state.SkipWithError(failure);
             return;
         }
     }
+    state.counters["minor_faults"] =
+        benchmark::Counter(ChildFaults() - faults_before, benchmark::Counter::kAvgIterations);
+}
+
+void BM_FrameFfmpeg(benchmark::State& state) {
+    RunEachIteration(
+        state,
+        [](int frame) {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.4f", (frame + 0.25) / kFrontFps);
+            return std::string("ffmpeg -v error -y -ss ") + seconds + " -i '" + FrontPath() +
+                   "' -frames:v 1 '" + Card().out() + "/ffmpeg.jpg'";
+        },
+        "ffmpeg failed");
 }
 BENCHMARK(BM_FrameFfmpeg)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 void BM_FrameCli(benchmark::State& state) {
-    std::int64_t iteration = 0;
-    for (auto _ : state) {
-        const int frame = CliFrame(iteration++);
-        if (!Run(std::string(ARDELLE_CLI) + " frame '" + FrontPath() + "' --frame " +
-                 std::to_string(frame) + " --out '" + Card().out() + "/cli.jpg'")) {
-            state.SkipWithError("ardelle-cli frame failed");
-            return;
-        }
-    }
+    RunEachIteration(
+        state,
+        [](int frame) {
+            return std::string(ARDELLE_CLI) + " frame '" + FrontPath() + "' --frame " +
+                   std::to_string(frame) + " --out '" + Card().out() + "/cli.jpg'";
+        },
+        "ardelle-cli frame failed");
 }
 BENCHMARK(BM_FrameCli)->Iterations(10)->Unit(benchmark::kMillisecond);
 
