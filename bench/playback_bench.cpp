@@ -12,7 +12,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <random>
@@ -212,10 +211,21 @@ double ChildFaults() {
     return static_cast<double>(usage.ru_minflt);
 }
 
+std::string FfmpegCommand(int frame) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.4f", (frame + 0.25) / kFrontFps);
+    return std::string("ffmpeg -v error -y -ss ") + seconds + " -i '" + FrontPath() +
+           "' -frames:v 1 '" + Card().out() + "/ffmpeg.jpg'";
+}
+
+std::string CliCommand(int frame) {
+    return std::string(ARDELLE_CLI) + " frame '" + FrontPath() + "' --frame " +
+           std::to_string(frame) + " --out '" + Card().out() + "/cli.jpg'";
+}
+
 // Runs one command per iteration and reports its page faults: on virtual machines where a
 // fault is dear they are a large part of a cold start.
-void RunEachIteration(benchmark::State& state, const std::function<std::string(int)>& command,
-                      const char* failure) {
+void RunEachIteration(benchmark::State& state, std::string (*command)(int), const char* failure) {
     std::int64_t iteration = 0;
     const double faults_before = ChildFaults();
     for (auto _ : state) {
@@ -229,28 +239,46 @@ void RunEachIteration(benchmark::State& state, const std::function<std::string(i
 }
 
 void BM_FrameFfmpeg(benchmark::State& state) {
-    RunEachIteration(
-        state,
-        [](int frame) {
-            char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.4f", (frame + 0.25) / kFrontFps);
-            return std::string("ffmpeg -v error -y -ss ") + seconds + " -i '" + FrontPath() +
-                   "' -frames:v 1 '" + Card().out() + "/ffmpeg.jpg'";
-        },
-        "ffmpeg failed");
+    RunEachIteration(state, FfmpegCommand, "ffmpeg failed");
 }
 BENCHMARK(BM_FrameFfmpeg)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 void BM_FrameCli(benchmark::State& state) {
-    RunEachIteration(
-        state,
-        [](int frame) {
-            return std::string(ARDELLE_CLI) + " frame '" + FrontPath() + "' --frame " +
-                   std::to_string(frame) + " --out '" + Card().out() + "/cli.jpg'";
-        },
-        "ardelle-cli frame failed");
+    RunEachIteration(state, CliCommand, "ardelle-cli frame failed");
 }
 BENCHMARK(BM_FrameCli)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// The two commands taking turns on the same frames (each going first every other round), so
+// that a drift in the machine's speed falls on both alike; medians, so that one stalled run
+// does not decide.
+void BM_FrameTakingTurns(benchmark::State& state) {
+    constexpr int kRounds = 15;
+    std::vector<double> ffmpeg_ms;
+    std::vector<double> cli_ms;
+    double ffmpeg_faults = 0;
+    double cli_faults = 0;
+    for (auto _ : state) {
+        for (int round = 0; round < kRounds; ++round) {
+            for (const bool ffmpeg : {round % 2 == 0, round % 2 != 0}) {
+                const double faults_before = ChildFaults();
+                const auto start = Clock::now();
+                if (!Run(ffmpeg ? FfmpegCommand(CliFrame(round)) : CliCommand(CliFrame(round)))) {
+                    state.SkipWithError("a frame command failed");
+                    return;
+                }
+                const double ms =
+                    std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+                (ffmpeg ? ffmpeg_ms : cli_ms).push_back(ms);
+                (ffmpeg ? ffmpeg_faults : cli_faults) += ChildFaults() - faults_before;
+            }
+        }
+    }
+    state.counters["ffmpeg_p50_ms"] = Percentile(ffmpeg_ms, 0.5);
+    state.counters["cli_p50_ms"] = Percentile(cli_ms, 0.5);
+    state.counters["ffmpeg_faults"] = ffmpeg_faults / kRounds;
+    state.counters["cli_faults"] = cli_faults / kRounds;
+}
+BENCHMARK(BM_FrameTakingTurns)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 double CpuSeconds() {
     rusage usage{};
@@ -310,31 +338,46 @@ BENCHMARK(BM_PairPlayX1)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime()
 BENCHMARK(BM_PairPlayX2)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(BM_PairPlayX4Thinning)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-// The ratio table, plus the medians of the two scrub runs.
+// The ratio table, plus the ratios of medians: the two scrub runs' and the frame commands'
+// taken in turns.
 class PlaybackReporter : public bench::RatioReporter {
   public:
     using RatioReporter::RatioReporter;
     void ReportRuns(const std::vector<Run>& runs) override {
         RatioReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            const auto median = run.counters.find("p50_ms");
-            if (median != run.counters.end()) {
-                medians_[run.benchmark_name()] = median->second.value;
+            for (const auto& [name, counter] : run.counters) {
+                counters_[run.benchmark_name() + " " + name] = counter.value;
             }
         }
     }
     void Finalize() override {
         RatioReporter::Finalize();
-        const auto player = medians_.find("BM_ScrubPlayer/iterations:1/manual_time");
-        const auto bare = medians_.find("BM_ScrubBarePipeline/iterations:1/manual_time");
-        if (player != medians_.end() && bare != medians_.end() && bare->second > 0) {
-            std::printf("ratio %-50s %8.2f\n", "scrub median: player / bare pipeline",
-                        player->second / bare->second);
-        }
+        PrintRatio("scrub median: player / bare pipeline",
+                   "BM_ScrubPlayer/iterations:1/manual_time p50_ms",
+                   "BM_ScrubBarePipeline/iterations:1/manual_time p50_ms", 0);
+        PrintRatio("frame medians, taking turns: ardelle-cli / ffmpeg",
+                   "BM_FrameTakingTurns/iterations:1 cli_p50_ms",
+                   "BM_FrameTakingTurns/iterations:1 ffmpeg_p50_ms", 1.0);
     }
 
   private:
-    std::map<std::string, double> medians_;
+    void PrintRatio(const char* label, const std::string& numerator, const std::string& denominator,
+                    double goal) const {
+        const auto a = counters_.find(numerator);
+        const auto b = counters_.find(denominator);
+        if (a == counters_.end() || b == counters_.end() || b->second <= 0) {
+            return;
+        }
+        const double value = a->second / b->second;
+        std::printf("ratio %-50s %8.2f", label, value);
+        if (goal > 0) {
+            std::printf("  (goal <= %.1f: %s)", goal, value <= goal ? "met" : "NOT met");
+        }
+        std::printf("\n");
+    }
+
+    std::map<std::string, double> counters_;
 };
 
 }  // namespace

@@ -21,7 +21,9 @@ std::optional<LargeBlock> MapLargeBlock(std::size_t bytes) {
     if (bytes == 0 || bytes > SIZE_MAX / 2) {
         return std::nullopt;
     }
-    const std::size_t length = RoundUp(bytes, page);
+    // Whole huge pages: a partly covered last one would be left to small pages, and for a
+    // 1080p BGRx frame that is almost 2 MiB of them.
+    const std::size_t length = RoundUp(bytes, kHugePageBytes);
     // Reserved with room to slide the start onto a huge-page boundary; the slack either side
     // is handed back at once.
     const std::size_t reserved = length + kHugePageBytes - page;

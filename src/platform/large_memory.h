@@ -14,7 +14,7 @@ constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 // two thousand. Where the system has no huge pages it is ordinary memory.
 struct LargeBlock {
     std::uint8_t* data = nullptr;
-    std::size_t size = 0;  // the mapped length, a whole number of pages
+    std::size_t size = 0;  // the mapped length, a whole number of huge pages
 };
 
 // A block of at least `bytes` bytes, or nothing when the system has no memory left.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/large_memory.h"
+#include "platform/sound_output.h"
 #include "playback/gst_support.h"
 
 namespace ardelle::playback {
@@ -21,14 +22,28 @@ constexpr GstClockTime kBusPollNs = 100 * GST_MSECOND;
 constexpr auto kSingleFrameWait = std::chrono::milliseconds(3000);
 constexpr const char* kWakeMessage = "ardelle-wake";
 
-// audioconvert ! audioresample ! volume ! autoaudiosink, which falls back to a fake sink
-// where there is no sound device.
+// The system's audio output, which falls back to a fake sink where there is no sound device.
+// Where there is plainly nothing to hear (no desktop, no sound server, no device) the fake
+// sink is taken at once: trying every kind of output first costs some 50 ms and fills the
+// error stream with the sound libraries' complaints.
+GstElement* MakeOutputSink() {
+    if (platform::SoundOutputMayExist(platform::SessionSoundPlaces())) {
+        return gst::MakeElement("autoaudiosink");
+    }
+    GstElement* sink = gst::MakeElement("fakesink", "silent-output");
+    if (sink != nullptr) {
+        g_object_set(sink, "sync", TRUE, nullptr);  // keeps time like a sound card
+    }
+    return sink;
+}
+
+// audioconvert ! audioresample ! volume ! the system's output.
 GstElement* MakeAudioSink(GstElement** volume) {
     GstElement* bin = gst::MakeElement("bin", "audio");
     GstElement* convert = gst::MakeElement("audioconvert");
     GstElement* resample = gst::MakeElement("audioresample");
     GstElement* level = gst::MakeElement("volume", "volume");
-    GstElement* sink = gst::MakeElement("autoaudiosink");
+    GstElement* sink = MakeOutputSink();
     if (bin == nullptr || convert == nullptr || resample == nullptr || level == nullptr ||
         sink == nullptr) {
         for (GstElement* element : {bin, convert, resample, level, sink}) {
