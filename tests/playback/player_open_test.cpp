@@ -2,6 +2,10 @@
 // reference player, refused and broken files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 #include "playback/player_fixture.h"
 #include "support/run_command.h"
 #include "support/temp_folder.h"
@@ -98,6 +102,40 @@ TEST_F(PlayerPairTest, VolumeGoesToTheAddressedPlayerAndSilencesTheOther) {
     // Only the front movie has sound; the rear session has nothing to set.
     EXPECT_EQ(pair_.player(0).backend->SetVolume(1000), SessionStatus::kOk);
     EXPECT_EQ(pair_.player(1).backend->SetVolume(1000), SessionStatus::kNoService);
+}
+
+// $DISPLAY set for the life of the object, then restored.
+class ScopedDisplay {
+  public:
+    explicit ScopedDisplay(const char* value) {
+        if (const char* before = std::getenv("DISPLAY")) {
+            previous_ = before;
+        }
+        ::setenv("DISPLAY", value, 1);
+    }
+    ~ScopedDisplay() {
+        if (previous_) {
+            ::setenv("DISPLAY", previous_->c_str(), 1);
+        } else {
+            ::unsetenv("DISPLAY");
+        }
+    }
+    ScopedDisplay(const ScopedDisplay&) = delete;
+    ScopedDisplay& operator=(const ScopedDisplay&) = delete;
+
+  private:
+    std::optional<std::string> previous_;
+};
+
+// With a display set, the sessions try the system's outputs (autoaudiosink) instead of taking
+// the silent sink at once; here none of them works, and sound and pictures still come.
+TEST_F(PlayerPairTest, OnADesktopTheSystemOutputIsTriedAndTheFilesStillPlay) {
+    const ScopedDisplay display(":97");
+    ASSERT_EQ(OpenAndWait(card_.Front(kPair), card_.Rear(kPair)), 1);
+    EXPECT_EQ(pair_.player(0).backend->SetVolume(1000), SessionStatus::kOk);
+    SeekAndWait(PlayerTarget::kBoth, 12);
+    EXPECT_EQ(LastIndex(0), 12);
+    EXPECT_EQ(LastIndex(1), 6);
 }
 
 TEST_F(PlayerPairTest, RecordingsOfTwoSecondsOrLessAreRefused) {
