@@ -1,6 +1,5 @@
 #include "platform/large_memory.h"
 
-#include <sched.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -51,19 +50,6 @@ void UnmapLargeBlock(const LargeBlock& block) {
     if (block.data != nullptr && block.size != 0) {
         ::munmap(block.data, block.size);
     }
-}
-
-int UsableProcessors() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
-        const int count = CPU_COUNT(&set);
-        if (count > 0) {
-            return count;
-        }
-    }
-    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
-    return online > 0 ? static_cast<int>(online) : 1;
 }
 
 }  // namespace ardelle::platform

@@ -21,7 +21,4 @@ struct LargeBlock {
 std::optional<LargeBlock> MapLargeBlock(std::size_t bytes);
 void UnmapLargeBlock(const LargeBlock& block);
 
-// The processors this process may run on (at least 1).
-int UsableProcessors();
-
 }  // namespace ardelle::platform

@@ -1,9 +1,7 @@
 #include "playback/media_session.h"
 
-#include <algorithm>
 #include <cstring>
 
-#include "platform/large_memory.h"
 #include "platform/sound_output.h"
 #include "playback/gst_support.h"
 
@@ -62,19 +60,11 @@ GstElement* MakeAudioSink(GstElement** volume) {
     return bin;
 }
 
-// The front and the rear decoder run side by side, so each takes half of the processors.
-// Fewer decoding threads also mean less delay before the first picture after a seek: a
-// frame-threaded decoder only gives out frame n once it has started on the frames after it.
-int DecoderThreads() {
-    static const int threads = std::max(1, platform::UsableProcessors() / 2);
-    return threads;
-}
-
 // Without direct rendering the decoder decodes into libav's own recycled pictures and copies
 // each one it gives out into a pooled buffer. With it, the buffer stays mapped for as long as
 // the picture serves as a reference, so every frame given out would be copied into freshly
 // allocated memory instead: slower, and a page fault per 4 KiB on the first frame after a seek.
-void OnElementSetup(GstElement*, GstElement* element, gpointer) {
+void SetUpDecoder(GstElement* element, int threads) {
     GstElementFactory* factory = gst_element_get_factory(element);
     const char* name = factory != nullptr ? gst_plugin_feature_get_name(factory) : nullptr;
     if (name == nullptr || std::strncmp(name, "avdec_", 6) != 0) {
@@ -82,7 +72,7 @@ void OnElementSetup(GstElement*, GstElement* element, gpointer) {
     }
     GObjectClass* properties = G_OBJECT_GET_CLASS(element);
     if (g_object_class_find_property(properties, "max-threads") != nullptr) {
-        g_object_set(element, "max-threads", DecoderThreads(), nullptr);
+        g_object_set(element, "max-threads", threads, nullptr);
     }
     if (g_object_class_find_property(properties, "direct-rendering") != nullptr) {
         g_object_set(element, "direct-rendering", FALSE, nullptr);
@@ -146,7 +136,7 @@ bool CPlayer::BuildPipeline(const std::string& uri) {
         return false;
     }
     pipeline_ = GST_ELEMENT(gst_object_ref_sink(playbin));
-    g_signal_connect(pipeline_, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
+    g_signal_connect(pipeline_, "element-setup", G_CALLBACK(&CPlayer::OnElementSetup), this);
     g_object_set(pipeline_, "uri", uri.c_str(), "flags", kPlayFlags, "video-sink",
                  presenter_->sink(), "audio-sink", audio, nullptr);
     rate_ = 1.0f;
@@ -477,6 +467,15 @@ void CPlayer::RetryWithoutAudio() {
     g_object_set(pipeline_, "flags", kPlayFlags & ~kPlayAudio, nullptr);
     state_ = SessionState::kOpenPending;
     gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+}
+
+// Called on a streaming thread while the pipeline builds itself; the player outlives it.
+void CPlayer::OnElementSetup(GstElement*, GstElement* element, void* player) {
+    SetUpDecoder(element, static_cast<CPlayer*>(player)->decoder_threads_.load());
+}
+
+void CPlayer::SetDecoderThreads(int threads) {
+    decoder_threads_ = threads;
 }
 
 void CPlayer::OnPrerolled() {

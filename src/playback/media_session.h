@@ -70,6 +70,8 @@ class CPlayer {
     SessionStatus SetVolume(int volume);
     // Stored for the next Play, StartAt or Scrub.
     void SetRateParameters(float rate, bool thin);
+    // The video decoder's threads for the next OpenFile (see DecoderThreadsFor).
+    void SetDecoderThreads(int threads);
 
     // The playing position; nothing while there is no clock (not yet ready), -1 when the
     // pipeline cannot say.
@@ -98,6 +100,7 @@ class CPlayer {
     void OnError();
     void OnPrerolled();
     void OnPresentationEnded();
+    static void OnElementSetup(GstElement* pipeline, GstElement* element, void* player);
     void RetryWithoutAudio();
     void StopBusThread();
     // A flushing, accurate seek; single_frame arms the presenter for that seek's frame.
@@ -123,6 +126,7 @@ class CPlayer {
     std::atomic<bool> failed_{false};
     std::atomic<bool> audio_disabled_{false};
     std::atomic<MediaTime> duration_{0};
+    std::atomic<int> decoder_threads_{0};  // read by the streaming thread that sets up the decoder
 
     std::thread bus_thread_;
     std::mutex bus_mutex_;  // guards stop_bus_ for the wait after the end of the stream

@@ -3,6 +3,7 @@
 
 #include "fileops/repaired_folder.h"
 #include "platform/files.h"
+#include "playback/decoder_threads.h"
 #include "playback/media_detector.h"
 #include "playback/media_session.h"
 #include "playback/player_ops.h"
@@ -52,9 +53,18 @@ void AskMediaDetector(const std::string& path, MovieProbe& movie) {
     }
 }
 
+// The average size of a coded frame: the file's bytes over its frames (sound and telemetry
+// are a small share of a recording); 0 when the probe could not tell.
+double CodedBytesPerFrame(const MovieProbe& movie) {
+    const double frames =
+        static_cast<double>(movie.duration) / (static_cast<double>(movie.frame_interval_ms) * 1e4);
+    return frames >= 1.0 ? static_cast<double>(movie.file_size) / frames : 0.0;
+}
+
 bool StartSession(PlayerContext& player, const std::string& path, const MovieProbe& movie) {
     player.telemetry_reader->set_frame_duration_ms(player.frame_interval_ms);
     player.backend = std::make_unique<CPlayer>(player.video_window, player.saved_display);
+    player.backend->SetDecoderThreads(DecoderThreadsFor(CodedBytesPerFrame(movie)));
     if (!player.backend->valid() ||
         player.backend->OpenFile(path, movie.duration) != SessionStatus::kOk) {
         return false;

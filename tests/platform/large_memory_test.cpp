@@ -33,9 +33,5 @@ TEST(LargeMemory, ImpossibleSizesAreRefused) {
     EXPECT_FALSE(MapLargeBlock(SIZE_MAX / 2 + 1).has_value());
 }
 
-TEST(LargeMemory, AtLeastOneProcessorIsUsable) {
-    EXPECT_GE(UsableProcessors(), 1);
-}
-
 }  // namespace
 }  // namespace ardelle::platform

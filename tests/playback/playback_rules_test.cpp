@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/ui_text.h"
+#include "playback/decoder_threads.h"
 #include "playback/playback_tick.h"
 #include "playback/speed_ladder.h"
 #include "playback/video_placement.h"
@@ -206,6 +207,24 @@ TEST(VideoPlacement, AspectFitKeepsTheShapeCentredInTheZoom) {
     }
     EXPECT_EQ(PlaceVideo({0, 0, 640, 480}, {0, 0, 0, 0, 1.0f}, DisplayMode::kKeepAspect, 0, 0),
               std::nullopt);
+}
+
+TEST(DecoderThreads, LightlyCodedFramesDecodeAloneAndHeavyOnesThreaded) {
+    struct Case {
+        double bytes_per_frame;
+        int threads;  // 0: one per processor
+    };
+    const Case cases[] = {
+        {4'700, 1},  // the generated 1080p card
+        {kThreadedFrameBytes - 1, 1},
+        {kThreadedFrameBytes, 0},
+        {53'000, 0},  // 12.8 Mbit/s 1080p30, a recorder's usual rate
+        {0, 0},       // unknown: playing at speed needs the threads
+        {-5, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DecoderThreadsFor(c.bytes_per_frame), c.threads) << c.bytes_per_frame;
+    }
 }
 
 }  // namespace
