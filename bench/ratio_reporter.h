@@ -35,14 +35,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
             if (a == times_.end() || b == times_.end() || b->second <= 0) {
                 continue;
             }
-            const double value = a->second / b->second;
-            std::printf("ratio %-50s %8.2f", ratio.label.c_str(), value);
-            if (ratio.goal > 0) {
-                std::printf("  (goal <= %.1f: %s)", ratio.goal,
-                            value <= ratio.goal ? "met" : "NOT met");
-            }
-            std::printf("\n");
+            PrintRatio(ratio.label, a->second / b->second, ratio.goal);
         }
+    }
+
+  protected:
+    // One line of the ratio table; goal 0 prints no verdict.
+    static void PrintRatio(const std::string& label, double value, double goal) {
+        std::printf("ratio %-50s %8.2f", label.c_str(), value);
+        if (goal > 0) {
+            std::printf("  (goal <= %.1f: %s)", goal, value <= goal ? "met" : "NOT met");
+        }
+        std::printf("\n");
     }
 
   private:

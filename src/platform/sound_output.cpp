@@ -1,20 +1,15 @@
 #include "platform/sound_output.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
 
 #include "platform/environment.h"
+#include "platform/files.h"
 
 namespace ardelle::platform {
 namespace {
-
-bool Exists(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
-}
 
 // Whether a folder holds an entry whose name starts with prefix and ends with suffix.
 bool HasEntry(const std::string& folder, const std::string& prefix, const std::string& suffix) {
@@ -35,22 +30,6 @@ bool HasEntry(const std::string& folder, const std::string& prefix, const std::s
     return found;
 }
 
-}  // namespace
-
-bool PulseConfigNamesServer(const std::string& path) {
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        const std::size_t start = line.find_first_not_of(" \t");
-        if (start != std::string::npos && line.compare(start, 14, "default-server") == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
-namespace {
-
 bool ServerConfigured() {
     if (EnvironmentValue("PULSE_SERVER")) {
         return true;
@@ -66,7 +45,8 @@ bool ServerConfigured() {
 }
 
 bool ServerSocketIn(const std::string& folder) {
-    return !folder.empty() && (Exists(folder + "/pulse/native") || Exists(folder + "/pipewire-0"));
+    return !folder.empty() &&
+           (PathExists(folder + "/pulse/native") || PathExists(folder + "/pipewire-0"));
 }
 
 // A running JACK server: JACK1's folder jack-<uid>, or JACK2's sockets jack_default_<uid>_<n>.
@@ -76,6 +56,18 @@ bool JackServerIn(const std::string& shared_memory) {
 }
 
 }  // namespace
+
+bool PulseConfigNamesServer(const std::string& path) {
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start != std::string::npos && line.compare(start, 14, "default-server") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 SoundPlaces SessionSoundPlaces() {
     SoundPlaces places;

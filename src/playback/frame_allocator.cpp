@@ -1,7 +1,5 @@
 #include "playback/frame_allocator.h"
 
-#include "platform/large_memory.h"
-
 namespace ardelle::playback::gst {
 namespace {
 

@@ -4,11 +4,13 @@
 
 #include <cstddef>
 
+#include "platform/large_memory.h"
+
 namespace ardelle::playback::gst {
 
-// Blocks from this size on come from huge-page memory; smaller ones from GStreamer's own
+// Blocks from one huge page on come from huge-page memory; smaller ones from GStreamer's own
 // system-memory allocator.
-constexpr std::size_t kLargeFrameBytes = std::size_t{2} << 20;
+constexpr std::size_t kLargeFrameBytes = platform::kHugePageBytes;
 
 // Makes the frame allocator GStreamer's default allocator, so that the decoders' and
 // converters' picture pools are placed on huge pages. Called once, right after gst_init.

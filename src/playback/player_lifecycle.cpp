@@ -56,9 +56,8 @@ void AskMediaDetector(const std::string& path, MovieProbe& movie) {
 // The average size of a coded frame: the file's bytes over its frames (sound and telemetry
 // are a small share of a recording); 0 when the probe could not tell.
 double CodedBytesPerFrame(const MovieProbe& movie) {
-    const double frames =
-        static_cast<double>(movie.duration) / (static_cast<double>(movie.frame_interval_ms) * 1e4);
-    return frames >= 1.0 ? static_cast<double>(movie.file_size) / frames : 0.0;
+    const std::int64_t frames = MediaTimeToFrames(movie.duration, movie.frame_interval_ms);
+    return frames >= 1 ? static_cast<double>(movie.file_size) / static_cast<double>(frames) : 0.0;
 }
 
 bool StartSession(PlayerContext& player, const std::string& path, const MovieProbe& movie) {
