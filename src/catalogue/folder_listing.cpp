@@ -1,6 +1,10 @@
 #include "catalogue/folder_listing.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "platform/directory.h"
+#include "platform/files.h"
 
 namespace ardelle::catalogue {
 namespace {
@@ -21,15 +25,16 @@ FoundFile FoundFileOf(platform::DirectoryEntry&& entry) {
 }
 
 void CollectTreeFiles(const std::string& folder, int depth, std::size_t& folders_seen,
-                      FoundFileList& files) {
+                      FolderVisits& visits, FoundFileList& files) {
     auto listing = ListFolderWithHidden(folder);
     if (!listing) {
         return;
     }
     for (FoundFile& file : *listing) {
         if (file.is_folder()) {
-            if (depth < kMaxTreeDepth && ++folders_seen <= kMaxTreeFolders) {
-                CollectTreeFiles(file.path, depth + 1, folders_seen, files);
+            if (depth < kMaxTreeDepth && ++folders_seen <= kMaxTreeFolders &&
+                visits.Enter(file.path, file.name)) {
+                CollectTreeFiles(file.path, depth + 1, folders_seen, visits, files);
             }
         } else if (!file.is_hidden()) {
             files.push_back(std::move(file));
@@ -71,8 +76,46 @@ std::optional<FoundFileList> ListFolder(const std::string& folder) {
 FoundFileList ListTree(const std::string& folder) {
     FoundFileList files;
     std::size_t folders_seen = 0;
-    CollectTreeFiles(folder, 0, folders_seen, files);
+    FolderVisits visits(folder);
+    CollectTreeFiles(folder, 0, folders_seen, visits, files);
     return files;
+}
+
+bool IsTrashFolderName(std::string_view name) {
+    constexpr std::string_view kTrash = ".Trash";
+    if (name.substr(0, kTrash.size()) != kTrash) {
+        return false;
+    }
+    name.remove_prefix(kTrash.size());
+    if (name.empty()) {
+        return true;
+    }
+    if (name.front() != '-' || name.size() == 1) {
+        return false;
+    }
+    name.remove_prefix(1);
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+FolderVisits::FolderVisits(const std::string& root) {
+    if (const std::optional<platform::FileIdentity> identity = platform::FileIdentityOf(root)) {
+        entered_.insert({identity->device, identity->inode});
+    }
+}
+
+bool FolderVisits::Enter(const std::string& path, std::string_view name) {
+    if (IsTrashFolderName(name)) {
+        return false;
+    }
+    // A folder link below the root leads out of the source, or it is a second way into a
+    // folder the walk reaches under its own name; followed first, it would give that
+    // folder's recordings paths through the link.
+    const std::optional<platform::FileIdentity> identity = platform::FileIdentityOf(path);
+    if (!identity || identity->is_link) {
+        return false;
+    }
+    return entered_.insert({identity->device, identity->inode}).second;
 }
 
 }  // namespace ardelle::catalogue

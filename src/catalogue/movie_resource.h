@@ -13,6 +13,7 @@ class MessageSink;
 
 namespace ardelle::catalogue {
 
+class FolderVisits;
 class SourceWatcher;
 struct ScanRules;
 
@@ -26,6 +27,8 @@ struct ScanOutput {
     RecordingList& entries;  // the recordings found
     RecordingList& nodes;    // one bare entry per tree node's folder or group
     int* count = nullptr;    // every accepted recording, also beyond the list's limit
+    // The folders the scan has entered; a scan that starts without one keeps its own.
+    FolderVisits* visits = nullptr;
 };
 
 // What the classification of a folder says.

@@ -8,6 +8,7 @@
 #include "catalogue/recording_names.h"
 #include "platform/files.h"
 #include "platform/mapped_file.h"
+#include "telemetry/box_types.h"
 #include "telemetry/byte_order.h"
 #include "telemetry/text_fields.h"
 
@@ -56,7 +57,8 @@ class BoxHeaderReader {
     explicit BoxHeaderReader(const platform::MappedFile& file)
         : file_(file), head_length_(file.ReadAt(0, head_, sizeof head_)) {}
 
-    // The size of the top-level box at offset, or nothing when its header cannot be read.
+    // The size of the top-level box at offset, or nothing when its header cannot be read or
+    // its type is not a box type (the telemetry block after a file of three boxes).
     std::optional<std::uint64_t> SizeAt(std::uint64_t offset) const {
         std::uint8_t header[16];
         std::size_t got = 0;
@@ -66,7 +68,7 @@ class BoxHeaderReader {
         } else {
             got = file_.ReadAt(offset, header, sizeof header);
         }
-        if (got < 8) {
+        if (got < 8 || !telemetry::KnownBoxes().Contains(header + 4)) {
             return std::nullopt;
         }
         const std::uint64_t size = telemetry::ReadBe32(header);
@@ -134,7 +136,7 @@ std::int64_t MovieDataSize(const std::string& path) {
     for (int box = 0; box < 4; ++box) {
         const auto size = boxes.SizeAt(sum);
         if (!size) {
-            return static_cast<std::int64_t>(sum);
+            break;  // the sum so far, and the telemetry block after it
         }
         if (*size > static_cast<std::uint64_t>(INT64_MAX) - sum) {
             return static_cast<std::int64_t>(sum);  // a size no real file can have

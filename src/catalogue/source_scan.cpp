@@ -79,7 +79,8 @@ bool ScanTree(const ScanRules& rules, const ScanOutput& out, int parent, bool ca
             }
             continue;
         }
-        if (depth >= kMaxScanDepth || out.tree.full() || IsSkippedFolder(rules, file.name)) {
+        if (depth >= kMaxScanDepth || out.tree.full() || IsSkippedFolder(rules, file.name) ||
+            (out.visits != nullptr && !out.visits->Enter(file.path, file.name))) {
             continue;
         }
         if (!card_flag) {
@@ -143,6 +144,37 @@ bool ScanGroups(const ScanRules& rules, const std::string& folder, const ScanOut
     }
     if (card_flag && group_node >= 0) {
         out.tree.SetParam(group_node, mask);
+    }
+    return true;
+}
+
+bool CollectVisiting(const ScanRules& rules, const std::string& folder, RecordingList& entries,
+                     int& count, int depth, FolderVisits& visits) {
+    auto listing = ListFolder(folder);
+    if (!listing) {
+        return true;
+    }
+    SortFoundFoldersFirst(*listing);
+    for (const FoundFile& file : *listing) {
+        if (file.is_folder()) {
+            if (depth >= kMaxScanDepth || !visits.Enter(file.path, file.name)) {
+                continue;
+            }
+            RecordingList gathered = std::move(entries);
+            int found_below = 0;
+            if (!CollectVisiting(rules, file.path, gathered, found_below, depth + 1, visits)) {
+                return false;
+            }
+            if (found_below != 0) {
+                SortEntriesByKind(gathered);
+            }
+            entries = std::move(gathered);
+            continue;
+        }
+        ++count;
+        if (rules.ListsFile(file.path)) {
+            AddFile(rules, file.path, entries);
+        }
     }
     return true;
 }
@@ -249,6 +281,12 @@ FolderClass ClassifyFolder(const ScanRules& rules, const std::string& folder, Fo
 
 bool OpenSource(const ScanRules& rules, const std::string& path, std::string* effective_folder,
                 const ScanOutput& out, int parent, bool card_flag, int depth) {
+    if (out.visits == nullptr) {
+        FolderVisits visits(path);
+        ScanOutput visiting = out;
+        visiting.visits = &visits;
+        return OpenSource(rules, path, effective_folder, visiting, parent, card_flag, depth);
+    }
     FoundFileList found;
     switch (ClassifyFolder(rules, path, found, card_flag)) {
         case kPlainFolder:
@@ -283,33 +321,8 @@ bool AddFile(const ScanRules& rules, const std::string& path, RecordingList& ent
 
 bool Collect(const ScanRules& rules, const std::string& folder, RecordingList& entries, int& count,
              int depth) {
-    auto listing = ListFolder(folder);
-    if (!listing) {
-        return true;
-    }
-    SortFoundFoldersFirst(*listing);
-    for (const FoundFile& file : *listing) {
-        if (file.is_folder()) {
-            if (depth >= kMaxScanDepth) {
-                continue;
-            }
-            RecordingList gathered = std::move(entries);
-            int found_below = 0;
-            if (!Collect(rules, file.path, gathered, found_below, depth + 1)) {
-                return false;
-            }
-            if (found_below != 0) {
-                SortEntriesByKind(gathered);
-            }
-            entries = std::move(gathered);
-            continue;
-        }
-        ++count;
-        if (rules.ListsFile(file.path)) {
-            AddFile(rules, file.path, entries);
-        }
-    }
-    return true;
+    FolderVisits visits(folder);
+    return CollectVisiting(rules, folder, entries, count, depth, visits);
 }
 
 std::string GroupLabeller::LabelOf(std::string_view name) {

@@ -52,6 +52,16 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+std::optional<FileIdentity> FileIdentityOf(const std::string& path) {
+    struct stat link {};
+    struct stat target {};
+    if (::lstat(path.c_str(), &link) != 0 || ::stat(path.c_str(), &target) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(target.st_dev),
+                        static_cast<std::uint64_t>(target.st_ino), S_ISLNK(link.st_mode)};
+}
+
 bool IsDirectory(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

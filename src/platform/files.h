@@ -17,6 +17,15 @@ std::optional<std::uint64_t> FileSizeOf(const std::string& path);
 // Both paths name the same existing file (same device and inode).
 bool SameFile(const std::string& a, const std::string& b);
 
+// Which file a path leads to, and whether the path itself is a symbolic link.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool is_link = false;
+};
+// The identity of the file path leads to (links followed); nothing when it cannot be examined.
+std::optional<FileIdentity> FileIdentityOf(const std::string& path);
+
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool MakeFolders(const std::string& path);
 

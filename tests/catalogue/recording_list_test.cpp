@@ -47,6 +47,12 @@ TEST(MovieDataSize, AddsTheFirstFourBoxesAndTheTelemetryBlock) {
         {"second box cut off", Box("ftyp", 24) + "\0\0", 24},
         {"a size past the end stops the sum", Box("ftyp", 24) + Be32(1000) + "mdat", 1024},
         {"empty file", "", 0},
+        // ftyp, mdat, moov and the block: the block's tag is no box and ends the sum.
+        {"three boxes then the telemetry block",
+         Box("ftyp", 24) + Box("mdat", 100) + Box("moov", 50) + "CSMDAT" + std::string(4, 'r') +
+             TelemetryTrailer(3),
+         174 + 3 * 130 + 68},
+        {"an unknown type ends the sum", Box("ftyp", 24) + Box("junk", 100) + Box("moov", 50), 24},
     };
     for (const auto& c : cases) {
         const std::string path = folder / "movie.MP4";

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "card_fixture.h"
 #include "catalogue/card_layout.h"
+#include "catalogue/folder_listing.h"
 #include "catalogue/movie_resource.h"
 #include "catalogue/source_open.h"
 
@@ -272,6 +274,89 @@ TEST_F(SourceScan, StillCardGroupsByDateAndShot) {
     ASSERT_EQ(group.size(), 2u);
     EXPECT_EQ(group[0].rear_name, StillName("AM", "20230415", 1, 1, 'R'));
     EXPECT_EQ(group[1].sequence, 1);
+}
+
+TEST(TrashFolders, OnlyTheFreedesktopNamesAreTrash) {
+    const struct {
+        const char* name;
+        bool trash;
+    } cases[] = {
+        {".Trash", true},    {".Trash-0", true}, {".Trash-1000", true}, {".Trash-", false},
+        {".Trash-x", false}, {".Trashy", false}, {"Trash", false},      {".trash-0", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsTrashFolderName(c.name), c.trash) << c.name;
+    }
+}
+
+// A stick with recordings at its root; deleted ones lie in the volume's Trash under their
+// own names, where a scan must never find them again.
+TEST_F(SourceScan, RecordingsInTheVolumesTrashStayDeleted) {
+    for (const char* trash : {".Trash-0/files", ".Trash-1000/files", ".Trash/1000/files"}) {
+        TempFolder stick;
+        for (const int number : {1, 2}) {
+            Touch(stick.path(), MovieName("A___", number, 'F'));
+            Touch(stick.path(), MovieName("A___", number, 'R'));
+        }
+        Touch(stick.path(), std::string(trash) + "/" + MovieName("A___", 3, 'F'));
+        const OpenedSource source = Open(stick.path());
+        EXPECT_EQ(TreeLines(source.tree), (std::vector<std::string>{">top", "top>230415_0001"}))
+            << trash;
+        const RecordingList group =
+            OpenGroupForList(resource, stick.path(), "230415_0001", false, false, nullptr);
+        EXPECT_EQ(FrontNames(group),
+                  (std::vector<std::string>{MovieName("A___", 1, 'F'), MovieName("A___", 2, 'F')}))
+            << trash;
+    }
+}
+
+// Folder links inside a card: loops back to the folder or its parent, a second way into a
+// folder, and a way out of the card. Every scan must see the card as if they were not there.
+TEST_F(SourceScan, FolderLinksNeitherLoopNorLeadOutOfTheSource) {
+    TempFolder elsewhere;
+    Touch(elsewhere.path(), MovieName("A___", 9, 'F'));
+    const struct {
+        const char* label;
+        std::vector<std::pair<std::string, std::string>> links;  // link below the card, target
+    } cases[] = {
+        {"no links", {}},
+        {"two links to the folder itself", {{"Normal/Front/a", "."}, {"Normal/Front/b", "."}}},
+        {"a link to the parent", {{"Normal/Front/up", ".."}}},
+        {"a second way into the rear folder", {{"Normal/Front/rear", "../Rear"}}},
+        {"a link out of the card", {{"Normal/Front/out", elsewhere.path()}}},
+        {"still loops", {{"JPG/Front/a", "."}, {"JPG/Front/b", "."}}},
+    };
+    for (const auto& c : cases) {
+        CardFixture card;
+        card.AddRun("A___", 1, 2);
+        Touch(card.root(), "JPG/Front/" + StillName("AM", "20230415", 1, 1, 'F'));
+        Touch(card.root(), "JPG/Rear/" + StillName("AM", "20230415", 1, 1, 'R'));
+        for (const auto& [link, target] : c.links) {
+            ASSERT_EQ(::symlink(target.c_str(), (card.root() + "/" + link).c_str()), 0) << link;
+        }
+        const OpenedSource source = Open(card.root());
+        EXPECT_EQ(TreeLines(source.tree),
+                  (std::vector<std::string>{">JPG", ">Normal", "Normal>230415_0001", ">Parking"}))
+            << c.label;
+        EXPECT_EQ(
+            OpenGroupForList(resource, card.root() + "/Normal", "230415_0001", true, false, nullptr)
+                .size(),
+            2u)
+            << c.label;
+        RecordingList collected;
+        int count = 0;
+        ASSERT_TRUE(resource.CollectMovies(card.root(), collected, count, 0));
+        EXPECT_EQ(FrontNames(collected),
+                  (std::vector<std::string>{MovieName("A___", 1, 'F'), MovieName("A___", 2, 'F')}))
+            << c.label;
+
+        SourceTree still_tree;
+        RecordingList stills;
+        RecordingList nodes;
+        const ScanOutput out{still_tree, stills, nodes, nullptr};
+        ASSERT_TRUE(resource.OpenStillSourceSimple(card.root() + "/JPG", out, kTreeRoot, true, 0));
+        EXPECT_EQ(TreeLines(still_tree), (std::vector<std::string>{">230415_001"})) << c.label;
+    }
 }
 
 }  // namespace
