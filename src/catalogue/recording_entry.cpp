@@ -1,5 +1,6 @@
 #include "catalogue/recording_entry.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -161,6 +162,11 @@ bool ReadStillTrailer(const std::string& path, StillTrailer& trailer) {
     }
     std::uint8_t bytes[kStillTrailerLength];
     if (file.ReadAt(file.size() - kStillTrailerLength, bytes, sizeof bytes) != sizeof bytes) {
+        return false;
+    }
+    // A picture without the recorder's trailer ends in image bytes; only six digits of
+    // time make the trailer, so that no raw byte ever becomes list or export text.
+    if (!std::all_of(bytes, bytes + 6, [](std::uint8_t c) { return c >= '0' && c <= '9'; })) {
         return false;
     }
     trailer.time.assign(reinterpret_cast<const char*>(bytes), 6);

@@ -94,7 +94,8 @@ struct StillTrailer {
     double speed = 0.0;
 };
 
-// Reads the trailer of a still file; false when the file is unreadable or too short.
+// Reads the trailer of a still file; false when the file is unreadable, too short, or
+// its last bytes are no trailer (the time is not six digits).
 bool ReadStillTrailer(const std::string& path, StillTrailer& trailer);
 
 // "ddmm.mmmm" as a number -> degrees.

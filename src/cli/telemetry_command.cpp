@@ -107,16 +107,17 @@ int RunTelemetry(const Arguments& arguments) {
         telemetry::TelemetryFile probe;
         timing = telemetry::ReadMovieTiming(probe, path);
         if (!timing) {
-            std::fprintf(
-                stderr,
-                "ardelle-cli telemetry: %s: the movie's duration and frames cannot be read\n",
-                path.c_str());
+            const std::string why = probe.last_error().empty()
+                                        ? path + ": the movie's duration and frames cannot be read"
+                                        : probe.last_error();
+            std::fprintf(stderr, "ardelle-cli telemetry: %s\n", why.c_str());
             return kExitFailure;
         }
         file.set_frame_duration_ms(timing->frame_duration_ms);
         if (!file.BindToFrames(timing->frame_count)) {
-            std::fprintf(stderr, "ardelle-cli telemetry: %s: binding to frames failed\n",
-                         path.c_str());
+            const std::string why =
+                file.last_error().empty() ? path + ": binding to frames failed" : file.last_error();
+            std::fprintf(stderr, "ardelle-cli telemetry: %s\n", why.c_str());
             return kExitFailure;
         }
     }

@@ -279,11 +279,24 @@ std::optional<MovieTiming> ReadMovieTiming(TelemetryFile& scratch, const std::st
                                 return count.has_value();
                             },
                             &found_stts);
+    const std::uint64_t file_size = scratch.mapping().size();
     scratch.CloseMapping();
     if (!walked || !found_stts || timing.frame_count <= 0 || !(timing.seconds > 0.0f)) {
         return std::nullopt;
     }
+    // Every frame takes at least a byte of the file, and no video shows a thousand a second.
+    if (static_cast<std::uint64_t>(timing.frame_count) > file_size) {
+        scratch.set_last_error(path + ": the sample table counts " +
+                               std::to_string(timing.frame_count) +
+                               " frames, more than the file can hold");
+        return std::nullopt;
+    }
     timing.frame_duration_ms = 1000.0f / (static_cast<float>(timing.frame_count) / timing.seconds);
+    if (!(timing.frame_duration_ms >= kShortestFrameIntervalMs)) {
+        scratch.set_last_error(path + ": the movie's frame interval of " +
+                               std::to_string(timing.frame_duration_ms) + " ms is no video");
+        return std::nullopt;
+    }
     scratch.set_frame_duration_ms(timing.frame_duration_ms);
     return timing;
 }

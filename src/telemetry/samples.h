@@ -11,6 +11,9 @@ namespace ardelle::telemetry {
 inline constexpr double kMissingCoordinate = 720.0;
 inline constexpr double kMissingSpeed = 32767.0;
 
+// The shortest frame interval a recording may have; shorter ones come from corrupt tables.
+inline constexpr float kShortestFrameIntervalMs = 1.0f;
+
 // Record periods: 10 records per second, 15 for time-lapse recordings.
 inline constexpr float kMsPerRecordNormal = 100.0f;
 inline constexpr float kMsPerRecordTimeLapse = 66.666664f;

@@ -182,7 +182,8 @@ GpsSample DecodeGps(const std::uint8_t* record, std::int32_t index, float ms_per
 }
 
 GpsSample BlankGpsSample(std::int32_t index) {
-    // Parking recordings carry no position: every field reads as blank (0x20) bytes.
+    // Parking recordings carry no position: every field read from the record reads as
+    // blank (0x20) bytes.
     constexpr std::int32_t kBlank32 = 0x20202020;
     constexpr int kBlank16 = 0x2020;
     const double blank_double = std::bit_cast<double>(std::uint64_t{0x2020202020202020});
@@ -190,8 +191,9 @@ GpsSample BlankGpsSample(std::int32_t index) {
     gps.index = index;
     gps.time = kBlank32;
     gps.valid = 0;
-    gps.sensor_link = kBlank32;
-    gps.vehicle_link = kBlank32;
+    // The links are indices, not record bytes: none until binding sets them.
+    gps.sensor_link = -1;
+    gps.vehicle_link = -1;
     gps.latitude = gps.longitude = gps.speed = gps.reserved = blank_double;
     gps.local_time = {kBlank16, kBlank16, kBlank16, kBlank16,
                       kBlank16, kBlank16, kBlank16, kBlank16};

@@ -1,6 +1,7 @@
 #include "telemetry/telemetry_file.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "telemetry/box_walks.h"
@@ -117,8 +118,20 @@ bool TelemetryFile::BindToFrames(std::int64_t frame_count) {
     if (frame_count <= 0 || !has_lists_) {
         return false;
     }
+    // Every frame takes at least a byte of the file; a count beyond that comes from a
+    // corrupt sample table and must not size the frame map.
+    if (static_cast<std::uint64_t>(frame_count) > file_size_) {
+        last_error_ = path_ + ": " + std::to_string(frame_count) + " frames cannot fit a file of " +
+                      std::to_string(file_size_) + " bytes";
+        return false;
+    }
     frame_map_.assign(static_cast<std::size_t>(frame_count), -1);
     if (frame_duration_ms_ == 0.0f) {
+        return false;
+    }
+    if (!(frame_duration_ms_ >= kShortestFrameIntervalMs)) {
+        last_error_ = path_ + ": a frame interval of " + std::to_string(frame_duration_ms_) +
+                      " ms is no video";
         return false;
     }
     ConvertTimesToFrames();
@@ -129,7 +142,9 @@ bool TelemetryFile::BindToFrames(std::int64_t frame_count) {
 
 void TelemetryFile::ConvertTimesToFrames() {
     const auto to_frame = [this](std::int32_t ms) {
-        return static_cast<std::int32_t>(static_cast<float>(ms) / frame_duration_ms_);
+        const double frame =
+            std::trunc(static_cast<double>(static_cast<float>(ms) / frame_duration_ms_));
+        return static_cast<std::int32_t>(std::clamp(frame, double{INT32_MIN}, double{INT32_MAX}));
     };
     for (GpsSample& gps : lists_.gps) {
         gps.time = to_frame(gps.time);

@@ -34,8 +34,9 @@ class TelemetryFile {
     bool MoveFrom(TelemetryFile& other);
 
     // Turns sample times into frame indices, builds the per-frame map and the links
-    // between the lists. Fails when frame_count <= 0, no lists exist or the frame
-    // duration is 0.
+    // between the lists. Fails when frame_count <= 0, no lists exist, the frame duration
+    // is 0, or (with last_error()) the count or the duration is beyond what a movie file
+    // of this size can hold.
     bool BindToFrames(std::int64_t frame_count);
 
     const std::string& path() const { return path_; }

@@ -116,6 +116,11 @@ TEST(RecordingEntries, StillEntriesReadTheTrailer) {
     ASSERT_TRUE(AddStillEntry(placed, folder / StillName("AG", "20230415", 1, 2, 'R'), list));
     ASSERT_TRUE(AddStillEntry(short_file, "", list));
     ASSERT_TRUE(AddStillEntry(folder / StillName("AM", "20230415", 3, 1, 'F'), "", list));
+    // A picture without the recorder's trailer ends in JPEG bytes, which are no time text.
+    const std::string bare_jpeg =
+        std::string("\xff\xd8\xff\xe0") + std::string(40, '\x9c') + "\xff\xd9";
+    ASSERT_TRUE(AddStillEntry(
+        Touch(folder.path(), StillName("AM", "20230415", 4, 1, 'F'), bare_jpeg), "", list));
     EXPECT_FALSE(AddStillEntry(folder / MovieName("A___", 1, 'F'), "", list));
 
     EXPECT_EQ(list[0].still_date, "230415");
@@ -133,6 +138,10 @@ TEST(RecordingEntries, StillEntriesReadTheTrailer) {
     EXPECT_EQ(list[2].still_date, "ERROR!");  // the file does not exist
     EXPECT_EQ(list[2].still_time, "ERROR!");
     EXPECT_EQ(list[2].sequence, 2);
+
+    EXPECT_EQ(list[3].still_time, "ERROR!");
+    EXPECT_FALSE(list[3].is_placed());
+    EXPECT_EQ(list[3].speed, 0);
 }
 
 RecordingEntry EntryNamed(const std::string& name) {

@@ -25,7 +25,8 @@ class BoxWalksTest : public ::testing::Test {
 
 TEST_F(BoxWalksTest, MovieTimingFromMvhdAndStts) {
     TelemetryFile probe;
-    const auto timing = ReadMovieTiming(probe, Write(testing::MinimalMovie(1000, 20000, 600)));
+    const auto timing =
+        ReadMovieTiming(probe, Write(testing::MinimalMovie(1000, 20000, 600, 1024)));
     ASSERT_TRUE(timing.has_value());
     EXPECT_FLOAT_EQ(timing->seconds, 20.0f);
     EXPECT_EQ(timing->frame_count, 600);
@@ -66,11 +67,23 @@ TEST_F(BoxWalksTest, MalformedBoxesFailTheWalks) {
                         Box("mdia", Box("minf", Box("stbl", Box("stts", Be32(0) + Be32(1000)))))))},
         {"mvhd with time scale 0", Box("moov", Box("mvhd", testing::MvhdPayload(0, 5000)))},
         {"no moov", Box("ftyp", "isom") + Box("free", "")},
+        // Sample tables that claim more frames than bytes, or frames shorter than 1 ms.
+        {"stts entry of 0xFFFFFFFF samples",
+         Box("moov",
+             mvhd +
+                 Box("trak",
+                     Box("mdia", Box("minf", Box("stbl", Box("stts", testing::SttsPayload(
+                                                                         {{0xFFFFFFFFu, 1}})))))))},
+        {"a frame interval of a microsecond", testing::MinimalMovie(1000000, 600, 600, 4096)},
     };
     for (const auto& c : cases) {
         TelemetryFile probe;
         EXPECT_FALSE(ReadMovieTiming(probe, Write(c.bytes)).has_value()) << c.name;
     }
+    TelemetryFile probe;
+    EXPECT_FALSE(ReadMovieTiming(probe, Write(cases[7].bytes)).has_value());
+    EXPECT_NE(probe.last_error().find("more than the file can hold"), std::string::npos)
+        << probe.last_error();
 }
 
 TEST_F(BoxWalksTest, PatternScanSkipsMediaDataOfASparseTwoGigabyteFile) {

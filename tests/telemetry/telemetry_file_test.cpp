@@ -118,6 +118,24 @@ TEST_F(TelemetryFileTest, BindsTwentySecondsToSixHundredFrames) {
     EXPECT_DOUBLE_EQ(file.max_abs_g(), 1.25);
 }
 
+// Links are indices into the other lists or -1; a parking recording's blank positions must
+// not carry blank bytes where an index is read.
+TEST_F(TelemetryFileTest, BoundLinksAreIndicesOrNone) {
+    for (const char* name : {kFrontName, "P___-230415-101500-000002F.MP4"}) {
+        TelemetryFile file;
+        ASSERT_TRUE(file.Open(Write(name, MovieWithBlock(200))));
+        file.set_frame_duration_ms(1000.0f / 30.0f);
+        ASSERT_TRUE(file.BindToFrames(600));
+        const auto sensors = static_cast<std::int32_t>(file.sensors().size());
+        for (const GpsSample& gps : file.gps()) {
+            for (const std::int32_t link : {gps.sensor_link, gps.vehicle_link}) {
+                EXPECT_TRUE(link == -1 || (link >= 0 && link < sensors))
+                    << name << " sample " << gps.index << " link " << link;
+            }
+        }
+    }
+}
+
 TEST_F(TelemetryFileTest, BindingFailures) {
     TelemetryFile unopened;
     unopened.set_frame_duration_ms(33.3f);
@@ -130,6 +148,16 @@ TEST_F(TelemetryFileTest, BindingFailures) {
     EXPECT_TRUE(file.frame_map().empty());
     EXPECT_FALSE(file.BindToFrames(60));  // frame duration 0
     EXPECT_EQ(file.frame_map().size(), 60u);
+    EXPECT_EQ(file.sensors()[1].time, 100);  // still milliseconds
+
+    // Counts and intervals no file of this size can hold fail with a reason instead of
+    // sizing the frame map by them or overflowing the conversion to frames.
+    file.set_frame_duration_ms(33.3f);
+    EXPECT_FALSE(file.BindToFrames(std::int64_t{1} << 34));
+    EXPECT_NE(file.last_error().find("frames cannot fit"), std::string::npos);
+    file.set_frame_duration_ms(1e-6f);
+    EXPECT_FALSE(file.BindToFrames(60));
+    EXPECT_NE(file.last_error().find("is no video"), std::string::npos);
     EXPECT_EQ(file.sensors()[1].time, 100);  // still milliseconds
 
     TelemetryFile empty;
