@@ -63,6 +63,7 @@ bool MappedFile::Open(const std::string& path) {
     const long page = ::sysconf(_SC_PAGESIZE);
     granularity_ = page > 0 ? static_cast<std::size_t>(page) : 4096;
     views_mapped_ = 0;
+    bytes_read_ = 0;
     return true;
 }
 
@@ -124,7 +125,9 @@ std::size_t MappedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t l
     if (fd_ < 0 || offset >= size_) {
         return 0;
     }
-    return detail::ReadFullyAt(fd_, buffer, length, offset);
+    const std::size_t got = detail::ReadFullyAt(fd_, buffer, length, offset);
+    bytes_read_ += got;
+    return got;
 }
 
 }  // namespace ardelle::platform

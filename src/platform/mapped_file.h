@@ -52,6 +52,7 @@ class MappedFile {
     std::uint64_t size() const { return size_; }
     std::size_t granularity() const { return granularity_; }
     std::uint64_t views_mapped() const { return views_mapped_; }
+    std::uint64_t bytes_read() const { return bytes_read_; }  // by ReadAt since Open
 
     // Maps length bytes from offset, clamped at limit (and at the file's end). Nothing
     // when no byte remains; error_number then is 0, or errno when mmap failed.
@@ -69,6 +70,7 @@ class MappedFile {
     std::uint64_t size_ = 0;
     std::size_t granularity_ = 4096;
     std::uint64_t views_mapped_ = 0;
+    mutable std::uint64_t bytes_read_ = 0;  // the object is used by one thread at a time
 };
 
 // The system's text for an error number.

@@ -11,37 +11,45 @@
 namespace ardelle::telemetry {
 namespace {
 
-constexpr std::uint64_t kScanWindow = 32ull << 20;   // 32 MiB, plus 4 bytes of overlap
-constexpr std::uint64_t kConsumerView = 1ull << 20;  // 1 MiB
-constexpr std::uint64_t kBoxHeaderView = 16;         // a header with its 64-bit size
+// The pattern scan reads small windows, so that little more than box headers is read
+// before it skips media data; each window overlaps the next by 4 bytes.
+constexpr std::uint64_t kScanWindow = 16ull << 10;
+constexpr std::uint64_t kConsumerView = 1ull << 20;   // 1 MiB
+constexpr std::uint64_t kBoxHeaderView = 16;          // a header with its 64-bit size
+constexpr std::uint64_t kSearchChunk = 256ull << 10;  // the backward search reads this much at once
 
 // The backward search looks at the last quarter of the file.
 std::uint64_t SearchRegionStart(std::uint64_t size) {
     return (3 * size) / 4;
 }
 
-// Step 2 of the block search: candidates end - 68 - 130 k inside the last quarter.
+// Step 2 of the block search: candidates end - 68 - 130 k inside the last quarter, read
+// backwards from the end a chunk at a time.
 bool SearchBackwards(TelemetryFile& file, const BlockConsumer& consumer,
                      std::optional<std::uint64_t> already_handed) {
-    platform::MappedFile& mapping = file.mapping();
+    const platform::MappedFile& mapping = file.mapping();
     const std::uint64_t size = mapping.size();
     const std::uint64_t start = SearchRegionStart(size);
-    auto region = MapViewReported(mapping, start, size - start, size);
-    if (!region) {
-        return false;
-    }
-    const std::uint64_t length = region->size();
-    if (length < kBlockOverhead + 1) {
-        return true;
-    }
-    for (std::uint64_t k = 0; kBlockOverhead + kRecordSize * k < length; ++k) {
-        const std::uint64_t at = length - kBlockOverhead - kRecordSize * k;
-        if (!IsBlockTag(region->data() + at)) {
+    std::optional<FileBytes> chunk;
+    for (std::uint64_t k = 0; start + kBlockOverhead + kRecordSize * k < size; ++k) {
+        const std::uint64_t at = size - kBlockOverhead - kRecordSize * k;
+        if (!chunk || at < chunk->offset || at + kBlockTagSize > chunk->offset + chunk->size()) {
+            const std::uint64_t end = at + kBlockTagSize;
+            const std::uint64_t from = end - start > kSearchChunk ? end - kSearchChunk : start;
+            chunk = ReadBytesReported(mapping, from, end - from, size);
+            if (!chunk || chunk->size() != end - from) {
+                return false;
+            }
+        }
+        if (!IsBlockTag(chunk->data() + (at - chunk->offset))) {
             continue;
         }
-        if (already_handed != start + at) {
-            const std::uint8_t* body = region->data() + at + kBlockTagSize;
-            consumer(body, static_cast<std::size_t>(length - at - kBlockTagSize), start + at);
+        if (already_handed != at) {
+            const auto block = ReadBytesReported(mapping, at, size - at, size);
+            if (!block) {
+                return false;
+            }
+            consumer(block->data() + kBlockTagSize, block->size() - kBlockTagSize, at);
         }
         break;
     }
@@ -49,12 +57,12 @@ bool SearchBackwards(TelemetryFile& file, const BlockConsumer& consumer,
 }
 
 // The size of the box whose type field is at type_offset, read from the file.
-std::optional<std::uint64_t> BoxSizeBefore(platform::MappedFile& mapping,
+std::optional<std::uint64_t> BoxSizeBefore(const platform::MappedFile& mapping,
                                            std::uint64_t type_offset) {
     if (type_offset < 4) {
         return std::nullopt;
     }
-    auto header = MapViewReported(mapping, type_offset - 4, kBoxHeaderView, mapping.size());
+    auto header = ReadBytesReported(mapping, type_offset - 4, kBoxHeaderView, mapping.size());
     if (!header || header->size() < 8) {
         return std::nullopt;
     }
@@ -66,12 +74,12 @@ std::optional<std::uint64_t> BoxSizeBefore(platform::MappedFile& mapping,
 }
 
 // Hands up to 1 MiB from offset to the consumer.
-bool CallConsumerAt(platform::MappedFile& mapping, std::uint64_t offset, std::uint64_t limit,
+bool CallConsumerAt(const platform::MappedFile& mapping, std::uint64_t offset, std::uint64_t limit,
                     const ViewConsumer& consumer) {
     if (!consumer) {
         return false;
     }
-    auto view = MapViewReported(mapping, offset, kConsumerView, limit);
+    auto view = ReadBytesReported(mapping, offset, kConsumerView, limit);
     if (!view) {
         return false;
     }
@@ -85,9 +93,9 @@ struct BoxHeader {
     std::uint64_t header_size = 8;
 };
 
-std::optional<BoxHeader> ReadBoxHeader(platform::MappedFile& mapping, std::uint64_t offset,
+std::optional<BoxHeader> ReadBoxHeader(const platform::MappedFile& mapping, std::uint64_t offset,
                                        std::uint64_t limit) {
-    auto view = MapViewReported(mapping, offset, kBoxHeaderView, limit);
+    auto view = ReadBytesReported(mapping, offset, kBoxHeaderView, limit);
     if (!view || view->size() < 8) {
         return std::nullopt;
     }
@@ -105,11 +113,11 @@ std::optional<BoxHeader> ReadBoxHeader(platform::MappedFile& mapping, std::uint6
 }  // namespace
 
 bool FindTelemetryBlock(TelemetryFile& file, const BlockConsumer& consumer) {
-    platform::MappedFile& mapping = file.mapping();
+    const platform::MappedFile& mapping = file.mapping();
     const std::uint64_t size = mapping.size();
     std::optional<std::uint64_t> handed;
     if (size > kFullBlockSize) {
-        auto tail = MapViewReported(mapping, size - kFullBlockSize, kFullBlockSize, size);
+        auto tail = ReadBytesReported(mapping, size - kFullBlockSize, kFullBlockSize, size);
         if (!tail) {
             return false;
         }
@@ -130,11 +138,11 @@ bool PatternScan(TelemetryFile& file, ScanPattern& pattern, const ViewConsumer& 
         *found = false;
     }
     const std::lock_guard lock(file.mutex());
-    platform::MappedFile& mapping = file.mapping();
+    const platform::MappedFile& mapping = file.mapping();
     const std::uint64_t limit = mapping.size();
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(pattern.bytes.data());
     const std::size_t length = pattern.bytes.size();
-    std::optional<platform::FileView> window;
+    std::optional<FileBytes> window;
     std::uint64_t window_start = 0;
     for (std::uint64_t i = 0; i < limit && length > 0;) {
         if (file.cancel_flag().exchange(false)) {
@@ -142,7 +150,7 @@ bool PatternScan(TelemetryFile& file, ScanPattern& pattern, const ViewConsumer& 
         }
         if (!window || i < window_start || i >= window_start + kScanWindow) {
             window_start = i - i % kScanWindow;
-            window = MapViewReported(mapping, window_start, kScanWindow + 4, limit);
+            window = ReadBytesReported(mapping, window_start, kScanWindow + 4, limit);
             if (!window) {
                 return false;
             }
@@ -184,7 +192,7 @@ bool BoxPathWalk(TelemetryFile& file, const ViewConsumer& consumer, bool* found)
         *found = false;
     }
     const std::lock_guard lock(file.mutex());
-    platform::MappedFile& mapping = file.mapping();
+    const platform::MappedFile& mapping = file.mapping();
     std::uint64_t level_end = mapping.size();
     std::uint64_t position = 0;
     std::size_t element = 0;

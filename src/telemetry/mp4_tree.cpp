@@ -159,8 +159,8 @@ bool TreeReader::ReadRoot(bool load_root_payload) {
     if (root.leaf) {
         return true;
     }
-    auto first = file_.MapView(0, 8, file_.size());
-    if (!first || first->size() < 8 || !KnownBoxes().Contains(first->data() + 4)) {
+    std::uint8_t first[8];
+    if (file_.ReadAt(0, first, sizeof first) != sizeof first || !KnownBoxes().Contains(first + 4)) {
         // Not an MP4 file: with a payload wanted it is one leaf of data.
         return load_root_payload ? CopyPayload(root) : (root.leaf = true, true);
     }
@@ -179,19 +179,22 @@ void ListByType(const BoxNode& node, Mp4Tree& tree) {
 }
 
 // The block of a front recording: located from the trailer's count, when the file ends
-// with a trailer at all.
-bool CopyTelemetry(platform::MappedFile& file, Mp4Tree& tree, std::string& why) {
+// with a trailer at all. Read, not mapped, like the boxes: a file cut short meanwhile
+// fails the read instead of raising SIGBUS.
+bool CopyTelemetry(const platform::MappedFile& file, Mp4Tree& tree, std::string& why) {
     const std::uint64_t size = file.size();
     if (size < kTrailerSize) {
         return true;
     }
-    auto trailer = file.MapView(size - kTrailerSize, kTrailerSize, size);
-    if (!trailer || !IsEndTag(trailer->data())) {
+    TelemetryBlockCopy copy;
+    if (file.ReadAt(size - kTrailerSize, copy.trailer.data(), kTrailerSize) != kTrailerSize) {
+        why = "the telemetry trailer cannot be read";
+        return false;
+    }
+    if (!IsEndTag(copy.trailer.data())) {
         return true;  // no trailer: no telemetry
     }
-    TelemetryBlockCopy copy;
-    std::copy(trailer->data(), trailer->data() + kTrailerSize, copy.trailer.begin());
-    copy.trailer_count = ReadBe32(trailer->data() + 16);
+    copy.trailer_count = ReadBe32(copy.trailer.data() + 16);
     const std::uint64_t block_size =
         kBlockOverhead + std::uint64_t{kRecordSize} * copy.trailer_count;
     if (block_size > size) {
@@ -199,13 +202,12 @@ bool CopyTelemetry(platform::MappedFile& file, Mp4Tree& tree, std::string& why) 
         return false;
     }
     copy.offset = size - block_size;
-    auto header = file.MapView(copy.offset, kBlockHeaderSize, size);
-    if (!header || header->size() < kBlockHeaderSize || !IsBlockTag(header->data())) {
+    if (file.ReadAt(copy.offset, copy.header.data(), kBlockHeaderSize) != kBlockHeaderSize ||
+        !IsBlockTag(copy.header.data())) {
         why = "the telemetry trailer does not lead to a block";
         return false;
     }
-    std::copy(header->data(), header->data() + kBlockHeaderSize, copy.header.begin());
-    copy.header_count = ReadBe16(header->data() + 38);
+    copy.header_count = ReadBe16(copy.header.data() + 38);
     // An open count reads up to the end record, so every slot the trailer counts is kept.
     const std::uint64_t records =
         copy.header_count == kOpenCount ? copy.trailer_count : copy.header_count;
@@ -214,12 +216,12 @@ bool CopyTelemetry(platform::MappedFile& file, Mp4Tree& tree, std::string& why) 
         return false;
     }
     if (records > 0) {
-        auto body = file.MapView(copy.offset + kBlockHeaderSize, records * kRecordSize, size);
-        if (!body || body->size() < records * kRecordSize) {
+        copy.records.resize(static_cast<std::size_t>(records * kRecordSize));
+        if (file.ReadAt(copy.offset + kBlockHeaderSize, copy.records.data(), copy.records.size()) !=
+            copy.records.size()) {
             why = "the telemetry records cannot be read";
             return false;
         }
-        copy.records.assign(body->data(), body->data() + body->size());
     }
     tree.telemetry = std::move(copy);
     return true;
@@ -296,14 +298,15 @@ ExpectedLengthResult ExpectedLength(const std::string& path) {
     const std::uint64_t size = file.size();
     std::uint64_t end = 0;
     for (int box = 0; box < 4; ++box) {
-        auto header = file.MapView(end, 16, size);
+        std::uint8_t header[16];
+        const std::size_t got = end < size ? file.ReadAt(end, header, sizeof header) : 0;
         // Bytes that are not a box (a telemetry block after three boxes) end the sum.
-        if (!header || header->size() < 8 || !KnownBoxes().Contains(header->data() + 4)) {
+        if (got < 8 || !KnownBoxes().Contains(header + 4)) {
             break;
         }
-        std::uint64_t box_size = ReadBe32(header->data());
-        if (box_size == 1 && header->size() >= 16) {
-            box_size = ReadBe64(header->data() + 8);
+        std::uint64_t box_size = ReadBe32(header);
+        if (box_size == 1 && got >= 16) {
+            box_size = ReadBe64(header + 8);
         }
         if (box_size == 0) {
             break;
@@ -311,12 +314,11 @@ ExpectedLengthResult ExpectedLength(const std::string& path) {
         end += box_size;
     }
     result.length = end;
-    if (size >= kTrailerSize) {
-        auto trailer = file.MapView(size - kTrailerSize, kTrailerSize, size);
-        if (trailer && IsEndTag(trailer->data())) {
-            result.length =
-                end + kRecordSize * std::uint64_t{ReadBe32(trailer->data() + 16)} + kBlockOverhead;
-        }
+    std::uint8_t trailer[kTrailerSize];
+    if (size >= kTrailerSize &&
+        file.ReadAt(size - kTrailerSize, trailer, kTrailerSize) == kTrailerSize &&
+        IsEndTag(trailer)) {
+        result.length = end + kRecordSize * std::uint64_t{ReadBe32(trailer + 16)} + kBlockOverhead;
     }
     return result;
 }
