@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "platform/files.h"
+#include "platform/volumes.h"
 
 namespace ardelle::catalogue {
 
@@ -20,9 +21,14 @@ SourceWatcher::~SourceWatcher() {
 }
 
 void SourceWatcher::SetSource(const std::string& path) {
+    std::string mount_root;
+    if (!path.empty()) {
+        mount_root = platform::VolumeRootOf(path).value_or("/");
+    }
     {
         std::lock_guard lock(mutex_);
         source_ = path;
+        mount_root_ = mount_root == "/" ? std::string() : mount_root;
         lost_ = false;
     }
     if (!path.empty() && !thread_.joinable()) {
@@ -43,17 +49,23 @@ void SourceWatcher::Run() {
             continue;
         }
         const std::string watched = source_;
+        const std::string mount_root = mount_root_;
         lock.unlock();
-        const bool exists = platform::PathExists(watched);
+        const bool present = platform::PathExists(watched) &&
+                             (mount_root.empty() || platform::IsMountPoint(mount_root));
         lock.lock();
         // Report only when the path is still the one that was looked at.
-        if (!exists && !stop_ && source_ == watched) {
-            source_.clear();
-            lost_ = true;
-            if (owner_ != nullptr) {
-                owner_->Post(PostedMessage{AppMessage::kSourceVanished, 0, 0});
-            }
+        if (present || stop_ || source_ != watched) {
+            continue;
         }
+        source_.clear();
+        mount_root_.clear();
+        lost_ = true;
+        lock.unlock();
+        if (owner_ != nullptr) {
+            owner_->Post(PostedMessage{AppMessage::kSourceVanished, 0, 0});
+        }
+        lock.lock();
     }
 }
 

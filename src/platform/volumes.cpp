@@ -274,6 +274,19 @@ std::vector<MountedVolume> MountedVolumes() {
     return detail::SortedByRoot(by_root);
 }
 
+bool IsMountPoint(const std::string& root) {
+    if (const std::optional<std::string> table = EnvironmentValue("ARDELLE_MOUNT_TABLE")) {
+        const std::vector<MountedVolume> volumes =
+            detail::ParseMountTable(ReadWholeFile(*table).value_or(""));
+        return std::any_of(volumes.begin(), volumes.end(),
+                           [&](const MountedVolume& volume) { return volume.root == root; });
+    }
+    const std::vector<detail::MountInfoLine> lines =
+        detail::ParseMountInfo(ReadWholeFile("/proc/self/mountinfo").value_or(""));
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const detail::MountInfoLine& line) { return line.root == root; });
+}
+
 std::optional<std::string> VolumeRootOf(const std::string& path) {
     const std::optional<std::string> resolved = ResolvedPath(path);
     if (!resolved) {

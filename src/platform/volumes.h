@@ -24,6 +24,10 @@ std::vector<MountedVolume> MountedVolumes();
 // matches; nothing when the path cannot be resolved.
 std::optional<std::string> VolumeRootOf(const std::string& path);
 
+// Whether a filesystem is mounted at root now (the mount table, or the table the
+// environment variable ARDELLE_MOUNT_TABLE names). Cheap enough to poll: no sysfs reads.
+bool IsMountPoint(const std::string& root);
+
 // Total size in bytes of the volume that holds path (statvfs); nothing on failure.
 std::optional<std::uint64_t> VolumeTotalBytes(const std::string& path);
 

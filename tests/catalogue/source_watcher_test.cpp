@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -64,6 +66,30 @@ TEST(SourceWatcher, ReportsAVanishedSourceOnceWithinAFewPolls) {
     ASSERT_TRUE(platform::MakeFolders(source));
     watcher.SetSource(source);
     EXPECT_FALSE(watcher.lost());
+}
+
+// A card mounted at a fixed point: unmounting leaves the folder, but not its mount.
+TEST(SourceWatcher, ReportsAnUnmountedVolumeWhoseFolderStays) {
+    RecordingSink sink;
+    testing::TempFolder folder;
+    const std::string mount_point = folder / "sd";
+    ASSERT_TRUE(platform::MakeFolders(mount_point + "/Normal"));
+    const std::string table = folder / "mounts.txt";
+    ASSERT_TRUE(platform::WriteFileAtomically(table, "/\text4\t0\n" + mount_point + "\tvfat\t1\n"));
+    ::setenv("ARDELLE_MOUNT_TABLE", table.c_str(), 1);
+    {
+        SourceWatcher watcher(&sink);
+        watcher.SetSource(mount_point + "/Normal");
+        std::this_thread::sleep_for(250ms);
+        EXPECT_TRUE(sink.messages().empty());
+
+        ASSERT_TRUE(platform::WriteFileAtomically(table, "/\text4\t0\n"));
+        ASSERT_TRUE(sink.WaitFor(1, 5000ms));
+        EXPECT_EQ(sink.messages()[0], (PostedMessage{AppMessage::kSourceVanished, 0, 0}));
+        EXPECT_TRUE(watcher.lost());
+        EXPECT_TRUE(platform::PathExists(mount_point + "/Normal"));
+    }
+    ::unsetenv("ARDELLE_MOUNT_TABLE");
 }
 
 TEST(SourceWatcher, StopsPromptlyWhenDestroyed) {
