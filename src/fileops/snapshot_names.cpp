@@ -84,14 +84,21 @@ SnapshotOutcome SnapshotCommand::SaveInto(const std::string& folder,
     bool saved = false;
     if (frame >= 0) {
         const std::string base = FrontBaseName(recording);
-        const std::string front_path = FrontSnapshotPath(folder, base, frame);
-        if (platform::PathExists(front_path) &&
-            messages_.Show(kSameNameQuestion, base::kQuestionCaption,
-                           base::MessageStyle::kOkCancel) != 1) {
-            return SnapshotOutcome::kCancelled;
+        // Only the cameras the recording has are saved, and the same-name question is about
+        // exactly those files: a rear-only recording writes, and asks about, its R file.
+        const std::string front_path =
+            recording.front_path.empty() ? std::string() : FrontSnapshotPath(folder, base, frame);
+        const std::string rear_path =
+            recording.rear_path.empty() ? std::string() : RearSnapshotPath(folder, base, frame);
+        if ((WillWrite(0, front_path) && platform::PathExists(front_path)) ||
+            (WillWrite(1, rear_path) && platform::PathExists(rear_path))) {
+            if (messages_.Show(kSameNameQuestion, base::kQuestionCaption,
+                               base::MessageStyle::kOkCancel) != 1) {
+                return SnapshotOutcome::kCancelled;
+            }
         }
         window_.ResetPictures();
-        saved = SaveBoth(front_path, RearSnapshotPath(folder, base, frame));
+        saved = SaveBoth(front_path, rear_path);
     }
     if (!saved) {
         messages_.Show(base::UiString(kImageNotSavedTextId), base::kErrorCaption,
@@ -103,9 +110,13 @@ SnapshotOutcome SnapshotCommand::SaveInto(const std::string& folder,
     return SnapshotOutcome::kSaved;
 }
 
+bool SnapshotCommand::WillWrite(int player, const std::string& path) const {
+    return !path.empty() && players_.IsInitialised(player);
+}
+
 bool SnapshotCommand::SaveBoth(const std::string& front_path, const std::string& rear_path) {
-    const bool front = players_.IsInitialised(0) && players_.SaveSnapshot(0, front_path);
-    const bool rear = players_.IsInitialised(1) && players_.SaveSnapshot(1, rear_path);
+    const bool front = WillWrite(0, front_path) && players_.SaveSnapshot(0, front_path);
+    const bool rear = WillWrite(1, rear_path) && players_.SaveSnapshot(1, rear_path);
     return front || rear;
 }
 

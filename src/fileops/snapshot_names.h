@@ -69,6 +69,8 @@ class SnapshotCommand {
 
   private:
     SnapshotOutcome SaveInto(const std::string& folder, const catalogue::RecordingEntry& recording);
+    // A player saves when it is initialised and its camera's file exists (path not empty).
+    bool WillWrite(int player, const std::string& path) const;
     bool SaveBoth(const std::string& front_path, const std::string& rear_path);
 
     SnapshotPlayers& players_;

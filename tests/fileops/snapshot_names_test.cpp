@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "base/settings.h"
 #include "fileops/operation_fakes.h"
+#include "platform/files.h"
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
 
@@ -86,6 +88,8 @@ class SnapshotRun : public ::testing::Test {
         picker.folder = out.path();
         recording.front_name = "A_O_-220901-054302-000123F.MP4";
         recording.rear_name = "A_O_-220901-054302-000123R.MP4";
+        recording.front_path = "/card/Normal/Front/" + recording.front_name;
+        recording.rear_path = "/card/Normal/Rear/" + recording.rear_name;
     }
     SnapshotOutcome Run(int answer = 1) {
         messages = std::make_unique<ScriptedMessages>(answer);
@@ -124,11 +128,45 @@ TEST_F(SnapshotRun, OnlyInitialisedPlayersSave) {
     EXPECT_EQ(messages->shown().at(0).text, "完了しました。");
 }
 
-TEST_F(SnapshotRun, ARearOnlyRecordingStillNamesEachCameraByItsOwnLetter) {
+// A rear-only recording writes only its R picture, so that is the file the same-name
+// question is about; an F picture of the same moment is neither asked about nor touched.
+TEST_F(SnapshotRun, ARearOnlyRecordingWritesAndAsksAboutItsRearPictureOnly) {
     recording.front_name.clear();
-    EXPECT_EQ(Run(), SnapshotOutcome::kSaved);
-    const std::vector<std::pair<int, std::string>> saved = {{0, FrontPath()}, {1, RearPath()}};
-    EXPECT_EQ(players.saved, saved);
+    recording.front_path.clear();
+    const struct {
+        const char* existing;  // "" none, "F" or "R"
+        int answer;
+        SnapshotOutcome outcome;
+        std::size_t questions;
+    } cases[] = {
+        {"", 1, SnapshotOutcome::kSaved, 0},
+        {"F", 1, SnapshotOutcome::kSaved, 0},
+        {"R", 0, SnapshotOutcome::kCancelled, 1},
+        {"R", 1, SnapshotOutcome::kSaved, 1},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(FrontPath());
+        std::filesystem::remove(RearPath());
+        const std::string existing = c.existing;
+        if (!existing.empty()) {
+            ASSERT_TRUE(testing::WriteFile(existing == "F" ? FrontPath() : RearPath(), "older"));
+        }
+        players.saved.clear();
+        EXPECT_EQ(Run(c.answer), c.outcome) << c.existing << c.answer;
+        std::size_t questions = 0;
+        for (const auto& shown : messages->shown()) {
+            questions += shown.text == "同名のファイルが存在します。続行しますか？" ? 1 : 0;
+        }
+        EXPECT_EQ(questions, c.questions) << c.existing << c.answer;
+        const std::vector<std::pair<int, std::string>> saved =
+            c.outcome == SnapshotOutcome::kSaved
+                ? std::vector<std::pair<int, std::string>>{{1, RearPath()}}
+                : std::vector<std::pair<int, std::string>>{};
+        EXPECT_EQ(players.saved, saved) << c.existing << c.answer;
+        if (existing == "F") {
+            EXPECT_EQ(platform::ReadWholeFile(FrontPath()), "older");
+        }
+    }
 }
 
 TEST_F(SnapshotRun, FailuresAndCancelsEndTheCommand) {
