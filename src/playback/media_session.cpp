@@ -215,8 +215,11 @@ SessionStatus CPlayer::Pause() {
 }
 
 SessionStatus CPlayer::Stop() {
+    // Stopped too: the end of the file stops the session by itself, and a Stop after it
+    // must still go back to the first frame.
     const SessionState state = state_;
-    if (state != SessionState::kStarted && state != SessionState::kPaused) {
+    if (state != SessionState::kStarted && state != SessionState::kPaused &&
+        state != SessionState::kStopped) {
         return SessionStatus::kInvalidRequest;
     }
     std::lock_guard lock(session_lock_);

@@ -60,7 +60,7 @@ class CPlayer {
     // Shows the frame at time and stands still there.
     SessionStatus Scrub(MediaTime time);
     SessionStatus Pause();
-    // Back to the first frame, standing still.
+    // Back to the first frame, standing still; also after the end of the file.
     SessionStatus Stop();
     SessionStatus Shutdown();
 

@@ -1,6 +1,7 @@
 // Player operations that play, seek, place and capture the picture of an open file.
 #include "playback/player_ops.h"
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -172,7 +173,12 @@ int GetPositionFrames(PlayerContext& player) {
 
 int SeekFrame(PlayerContext& player, std::int64_t frame) {
     return WithSession(player, [&] {
-        if (player.backend->Scrub(SeekTimeOfFrame(frame, player.frame_interval_ms)) !=
+        // A seek to the end or past it would find no frame to show, and the picture, the
+        // position and a snapshot would wait for one in vain: the last frame stands in.
+        const std::int64_t frames = GetDurationFrames(player);
+        const std::int64_t shown =
+            frames > 0 ? std::clamp<std::int64_t>(frame, 0, frames - 1) : frame;
+        if (player.backend->Scrub(SeekTimeOfFrame(shown, player.frame_interval_ms)) !=
             SessionStatus::kOk) {
             return 0;
         }
@@ -195,6 +201,12 @@ int SetSpeed(PlayerContext& player, SpeedCode code) {
 int SetDisplayMode(PlayerContext& player, int mode) {
     PlayerLock lock = LockPlayer(player);
     const DisplayMode display = mode == 1 ? DisplayMode::kKeepAspect : DisplayMode::kStretch;
+    if (Gated(player)) {
+        // Before the first picture its size is unknown and nothing can be placed; the mode
+        // is kept for the placing that follows it (the zoom, the window's own placing).
+        player.display_mode = display;
+        return 1;
+    }
     if (!PositionVideo(player, display)) {
         return 0;
     }

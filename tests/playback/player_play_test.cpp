@@ -65,6 +65,25 @@ TEST_F(PlayerPairTest, EndOfBothFilesIsReportedByEachPlayer) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 600ms);
 }
 
+// At the end of the file the session stops by itself while the player still says Playing;
+// Stop must still stop it, and Play then plays the file again up to a second end notice.
+TEST_F(PlayerPairTest, StopAfterTheEndStopsAndPlayPlaysAgain) {
+    ASSERT_EQ(OpenAndWait(card_.Front(kPair), ""), 1);
+    PlayerContext& front = pair_.player(0);
+    SeekAndWait(PlayerTarget::kFront, 80);
+    ASSERT_EQ(MediaSessionOps().Play(front), 1);
+    ASSERT_TRUE(queues_[0].WaitFor(AppMessage::kPlayerEnded, 4000ms));
+    const std::size_t ended = targets_[0].count();
+    EXPECT_EQ(MediaSessionOps().Stop(front), 1);
+    EXPECT_EQ(front.state, PlayerState::kStopped);
+    EXPECT_TRUE(targets_[0].WaitFor(ended, [](const Presented& p) { return p.index == 0; }));
+
+    const std::size_t stopped = targets_[0].count();
+    ASSERT_EQ(MediaSessionOps().Play(front), 1);
+    EXPECT_TRUE(targets_[0].WaitFor(stopped, [](const Presented& p) { return p.index >= 10; }));
+    EXPECT_TRUE(queues_[0].WaitFor(AppMessage::kPlayerEnded, 10000ms));
+}
+
 TEST_F(PlayerPairTest, SpeedChangeWhilePlayingRestartsBothWhereTheyStand) {
     ASSERT_EQ(OpenAndWait(card_.Front(kPair), card_.Rear(kPair)), 1);
     ASSERT_EQ(pair_.LoadTelemetry(card_.Front(kPair), card_.Rear(kPair)), 1);

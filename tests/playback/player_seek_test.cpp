@@ -26,6 +26,19 @@ TEST_F(PlayerPairTest, SeekFrameShowsExactlyTheFrameAskedFor) {
     }
 }
 
+// Frames at or past the end do not exist: the last frame of each file is shown instead, so
+// that the seek is done with a picture (front 90 frames, rear 45).
+TEST_F(PlayerPairTest, SeekToTheEndOrPastItShowsTheLastFrame) {
+    ASSERT_EQ(OpenAndWait(card_.Front(kPair), card_.Rear(kPair)), 1);
+    for (const std::int64_t frame : {90, 91, 500, 89}) {
+        SeekAndWait(PlayerTarget::kBoth, 10);
+        SeekAndWait(PlayerTarget::kBoth, frame);
+        EXPECT_EQ(LastIndex(0), 89) << "front after SeekFrame " << frame;
+        EXPECT_EQ(LastIndex(1), 44) << "rear after SeekFrame " << frame;
+        EXPECT_EQ(MediaSessionOps().GetPositionFrames(pair_.player(0)), 89) << frame;
+    }
+}
+
 TEST_F(PlayerPairTest, QuickSuccessiveSeeksEndOnTheLastFrameAskedFor) {
     ASSERT_EQ(OpenAndWait(card_.Front(kPair), ""), 1);
     PlayerContext& front = pair_.player(0);

@@ -107,6 +107,19 @@ TEST_F(PlayerPairTest, SnapshotIsAJpegOfTheCurrentFrame) {
     EXPECT_EQ(pair_.SaveSnapshot(PlayerTarget::kFront, folder / "no/such/folder/x.jpg"), 0);
 }
 
+// A snapshot straight after a seek past the end: the last frame, not the picture before
+// the seek, and saved without waiting out the frame wait.
+TEST_F(PlayerPairTest, SnapshotAfterASeekPastTheEndIsTheLastFrame) {
+    ardelle::testing::TempFolder folder;
+    ASSERT_EQ(OpenAndWait(card_.Front(kPair), card_.Rear(kPair)), 1);
+    SeekAndWait(PlayerTarget::kBoth, 10);
+    ASSERT_EQ(pair_.SeekFrame(PlayerTarget::kBoth, 500), 1);
+    ASSERT_EQ(pair_.SaveSnapshot(PlayerTarget::kFront, folder / "front.jpg"), 1);
+    ASSERT_EQ(pair_.SaveSnapshot(PlayerTarget::kRear, folder / "rear.jpg"), 1);
+    EXPECT_EQ(IndexInJpeg(folder / "front.jpg"), 89);
+    EXPECT_EQ(IndexInJpeg(folder / "rear.jpg"), 44);
+}
+
 TEST_F(PlayerPairTest, MirrorTwiceRestoresThePicture) {
     ardelle::testing::TempFolder folder;
     ASSERT_EQ(OpenAndWait(card_.Front(kPair), card_.Rear(kPair)), 1);
@@ -175,6 +188,31 @@ TEST_F(PlayerPairTest, ZoomAndDisplayModePlaceThePictureInTheWindow) {
     }));
     EXPECT_EQ(pair_.player(0).last_video_rect, (VideoRect{0, 0, 960, 720}));
     EXPECT_EQ(pair_.SetZoom({ZoomSpec{0, 0, 0, 0, 0.0f}, ZoomSpec{}}, 1), 0);
+}
+
+// A display mode chosen before the first picture has no size to place by; it is kept, and
+// the zoom that follows places the picture by it. Keeping the aspect is the mode that needs
+// the size, so the last file is left stretched first.
+TEST_F(PlayerPairTest, DisplayModeBeforeTheFirstPictureIsKept) {
+    targets_[0].set_client({0, 0, 640, 480});
+    PlayerContext& front = pair_.player(0);
+    ASSERT_EQ(OpenAndWait(card_.Front(kPair), ""), 1);
+    ASSERT_EQ(pair_.SetDisplayMode(PlayerTarget::kFront, 0), 1);
+    pair_.Close();
+    ASSERT_EQ(pair_.Open(card_.Front(kOtherPair), ""), 1);
+    if (!front.backend->HasDisplayService()) {
+        EXPECT_EQ(pair_.SetDisplayMode(PlayerTarget::kFront, 1), 1);
+    } else {
+        ADD_FAILURE() << "the player was ready before the display mode could be set early";
+    }
+    ASSERT_TRUE(queues_[0].WaitFor(AppMessage::kPlayerReady, 5000ms));
+    EXPECT_EQ(front.display_mode, DisplayMode::kKeepAspect);
+    SeekAndWait(PlayerTarget::kFront, 5);
+    const std::size_t before = targets_[0].count();
+    ASSERT_EQ(pair_.SetZoom({ZoomSpec{0, 0, 0, 0, 1.0f}, ZoomSpec{}}, 1), 1);
+    EXPECT_TRUE(targets_[0].WaitFor(before, [](const Presented& p) {
+        return p.destination == VideoRect{0, 60, 640, 421};
+    }));
 }
 
 }  // namespace
