@@ -46,7 +46,10 @@ MovieProbe ProbeMovieBoxes(PlayerContext& player, const std::string& path) {
 
 void AskMediaDetector(const std::string& path, MovieProbe& movie) {
     const std::optional<DetectedVideo> video = DetectVideoStream(path);
-    if (video && video->frames_per_second > 0) {
+    // A frame rate beyond what any video has comes from a corrupt file and would make
+    // frame numbers overflow.
+    if (video && video->frames_per_second > 0 &&
+        1000.0 / video->frames_per_second >= double{telemetry::kShortestFrameIntervalMs}) {
         movie.frame_interval_ms = static_cast<float>(1000.0 / video->frames_per_second);
         movie.duration = video->duration;
         movie.result = 1;

@@ -67,5 +67,37 @@ TEST(CliBoxesAndTelemetry, FailuresAndUsage) {
     EXPECT_NE(message.output.find("size 0 (offset 12)"), std::string::npos) << message.output;
 }
 
+// A sample table of 0xFFFFFFFF frames once made the bind allocate 17 GB and abort; it is
+// refused with the reason, as is a frame interval no video has.
+TEST(CliBoxesAndTelemetry, CorruptSampleTablesAreRefusedWithTheReason) {
+    TempFolder folder;
+    const std::string block = Block(HeaderBody({}), 3, std::vector<std::string>(3, Record({})), 3);
+    const std::string mvhd = Box("mvhd", MvhdPayload(1000, 3000));
+    const struct {
+        const char* label;
+        std::string movie;
+        const char* reason;
+    } cases[] = {
+        {"0xFFFFFFFF samples",
+         Box("moov",
+             mvhd +
+                 Box("trak",
+                     Box("mdia",
+                         Box("minf", Box("stbl", Box("stts", SttsPayload({{0xFFFFFFFFu, 1}}))))))),
+         "more than the file can hold"},
+        {"a frame interval of a microsecond", MinimalMovie(1000000, 3000, 3000, 10000),
+         "is no video"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = folder / "A___-230415-101500-000001F.MP4";
+        ASSERT_TRUE(WriteFile(path, c.movie + block));
+        const CommandResult result =
+            RunCommand(Cli("telemetry --bind " + ShellQuoted(path)) + " 2>&1");
+        EXPECT_EQ(result.exit_code, 1) << c.label;
+        EXPECT_NE(result.output.find(c.reason), std::string::npos)
+            << c.label << ": " << result.output;
+    }
+}
+
 }  // namespace
 }  // namespace ardelle::testing
