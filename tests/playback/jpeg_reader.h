@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "sample_card/frame_code.h"
 
 namespace ardelle::playback::testing {
 
@@ -68,6 +69,17 @@ inline std::optional<DecodedImage> ReadJpeg(const std::string& path, bool gray) 
         return std::nullopt;
     }
     return image;
+}
+
+// The frame code drawn into a saved picture; nothing when the file is no JPEG or the code
+// cannot be read.
+inline std::optional<int> IndexInJpeg(const std::string& path) {
+    const std::optional<DecodedImage> image = ReadJpeg(path, true);
+    if (!image) {
+        return std::nullopt;
+    }
+    return samplecard::ReadFrameIndex(image->pixels.data(), image->width, image->height,
+                                      image->width);
 }
 
 }  // namespace ardelle::playback::testing

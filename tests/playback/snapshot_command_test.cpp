@@ -18,15 +18,6 @@
 namespace ardelle::playback::testing {
 namespace {
 
-std::optional<int> IndexInJpeg(const std::string& path) {
-    const std::optional<DecodedImage> image = ReadJpeg(path, true);
-    if (!image) {
-        return std::nullopt;
-    }
-    return samplecard::ReadFrameIndex(image->pixels.data(), image->width, image->height,
-                                      image->width);
-}
-
 // The main window's part: pausing before the folder choice.
 class PausingWindow : public fileops::SnapshotWindow {
   public:

@@ -12,15 +12,6 @@
 namespace ardelle::playback::testing {
 namespace {
 
-std::optional<int> IndexInJpeg(const std::string& path) {
-    const std::optional<DecodedImage> image = ReadJpeg(path, true);
-    if (!image) {
-        return std::nullopt;
-    }
-    return samplecard::ReadFrameIndex(image->pixels.data(), image->width, image->height,
-                                      image->width);
-}
-
 // A snapshot reads the presenter's frame in place: rows padded past the picture and the
 // mirror flip must come out as the screen shows them. The left third of the picture is
 // black, the rest white, so a flip or a misread row shows up at either edge.
