@@ -182,5 +182,43 @@ TEST(JoinTracks, PerSampleTablesRunOnAndTablesOfTheFirstRecordingAloneGo) {
     EXPECT_EQ(FindBox(ac.tree->root, "sbgp"), nullptr);
 }
 
+TEST(JoinTracks, MovieBoxBeforeTheMediaDataInEitherRecording) {
+    const struct {
+        const char* label;
+        bool first_moov_first, second_moov_first;
+    } cases[] = {
+        {"both", true, true},
+        {"the first only", true, false},
+        {"the second only", false, true},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        MovieSpec first = CameraSpec(TrackShape{}, 'a');
+        first.movie_box_first = c.first_moov_first;
+        MovieSpec second = CameraSpec(TrackShape{}, 'k');
+        second.movie_box_first = c.second_moov_first;
+        const std::string a = folder / "a.MP4";
+        const std::string b = folder / "b.MP4";
+        ASSERT_TRUE(testing::WriteFile(a, testing::MultiTrackMovie(first)));
+        ASSERT_TRUE(testing::WriteFile(b, testing::MultiTrackMovie(second)));
+        const Joined joined = JoinAndRead({a, b}, folder / "joined.MP4");
+        ASSERT_EQ(joined.tables.tracks.size(), 3u) << c.label;
+        // The output keeps the first recording's order of boxes.
+        std::vector<std::string> top;
+        for (const telemetry::BoxNode& box : joined.tree->root.children) {
+            top.push_back(box.type);
+        }
+        const std::vector<std::string> moov_first = {"ftyp", "moov", "mdat"};
+        const std::vector<std::string> mdat_first = {"ftyp", "mdat", "moov"};
+        EXPECT_EQ(top, c.first_moov_first ? moov_first : mdat_first) << c.label;
+        for (std::size_t t = 0; t < 3; ++t) {
+            const auto& chunks = joined.tables.tracks[t].chunks;
+            ASSERT_EQ(chunks.size(), 2u) << c.label;
+            EXPECT_EQ(joined.bytes.at(chunks[0].offset), static_cast<char>('a' + t)) << c.label;
+            EXPECT_EQ(joined.bytes.at(chunks[1].offset), static_cast<char>('k' + t)) << c.label;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ardelle::fileops
