@@ -3,44 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "fileops/operation_fakes.h"
+
 namespace ardelle::fileops {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The window's queue: workers post from their thread, the fake UI thread takes.
-class QueueSink : public MessageSink {
-  public:
-    void Post(const PostedMessage& message) override {
-        {
-            std::lock_guard lock(mutex_);
-            queue_.push_back(message);
-        }
-        posted_.notify_all();
-    }
-    std::optional<PostedMessage> Take() {
-        std::unique_lock lock(mutex_);
-        if (!posted_.wait_for(lock, 60s, [this] { return !queue_.empty(); })) {
-            return std::nullopt;
-        }
-        const PostedMessage message = queue_.front();
-        queue_.pop_front();
-        return message;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<PostedMessage> queue_;
-};
 
 // The window's message dialog: notes on which thread it was shown.
 class WindowDialogs : public base::MessageBoxes {
@@ -68,7 +42,7 @@ TEST(OperationRunner, WorkerQuestionsAreShownOnTheOwnersThreadAndAStopAnswersNo)
         {"shutdown while the box waits", Ui::kShutsDown, 0, false, false},
     };
     for (const auto& c : cases) {
-        QueueSink sink;
+        testing::RecordingSink sink;
         WindowDialogs dialogs;
         auto runner = std::make_unique<OperationRunner>(sink, dialogs);
         std::optional<int> answer;
@@ -90,8 +64,8 @@ TEST(OperationRunner, WorkerQuestionsAreShownOnTheOwnersThreadAndAStopAnswersNo)
         }
         // The fake UI thread: this one, handling what the worker posts.
         std::optional<AppMessage> end;
-        while (!end) {
-            const auto message = sink.Take();
+        for (std::size_t delivered = 0; !end; ++delivered) {
+            const auto message = sink.WaitFor(delivered, 60s);
             ASSERT_TRUE(message) << c.label << ": the worker hangs";
             if (message->id == AppMessage::kWorkerQuestion) {
                 if (c.ui == Ui::kAnswers || c.ui == Ui::kStopsFromTheDialog) {
@@ -124,7 +98,7 @@ TEST(OperationRunner, WorkerQuestionsAreShownOnTheOwnersThreadAndAStopAnswersNo)
 }
 
 TEST(OperationRunner, AStopThatOutlastsItsBoundLeavesTheRunnerBusyUntilTheWorkerEnds) {
-    QueueSink sink;
+    testing::RecordingSink sink;
     WindowDialogs dialogs;
     OperationRunner runner(sink, dialogs);
     std::mutex gate;
