@@ -116,13 +116,15 @@ OperationResult RunJoin(const OperationContext& context, const JoinPlan& plan,
     return OperationResult::kCompleted;
 }
 
-// Two entries of the selection that name the same recording (the same front file).
+// Two entries of the selection that name the same recording (the same front file). The
+// recorder's names tell recordings apart, so only entries of one name are looked at on disk.
 bool NamesARecordingTwice(const catalogue::RecordingList& selection, std::string* which) {
     for (std::size_t i = 0; i < selection.size(); ++i) {
         for (std::size_t j = i + 1; j < selection.size(); ++j) {
             const std::string& a = selection[i].front_path;
             const std::string& b = selection[j].front_path;
-            if (!a.empty() && !b.empty() && (a == b || platform::SameFile(a, b))) {
+            if (!a.empty() && selection[i].front_name == selection[j].front_name &&
+                (a == b || platform::SameFile(a, b))) {
                 *which = b;
                 return true;
             }
