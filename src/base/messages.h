@@ -34,6 +34,7 @@ enum class AppMessage : std::uint32_t {
     kAfterInitialisation = 0x851A,
     kTaskbarNotification = 0x851B,
     kDownloadCompleted = 0x851C,
+    kWorkerQuestion = 0x851D,  // wparam: the number of a worker's waiting message box
     kMovieWindowPainted = 0x876D,
     kFloatingWindowsReset = 0x876F,
     kFloatingWindowResized = 0x8770,

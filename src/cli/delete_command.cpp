@@ -20,7 +20,19 @@ std::string IfExists(const std::string& path) {
     return platform::PathExists(path) ? path : std::string();
 }
 
+// A recording none of whose files is left.
+bool AlreadyGone(const std::optional<PathPair>& pair, std::string& error) {
+    if (!pair || !IfExists(pair->front).empty() || !IfExists(pair->rear).empty()) {
+        return false;
+    }
+    error = "neither file of the recording exists (already deleted?)";
+    return true;
+}
+
 bool DeleteOne(const std::string& path, std::string& error) {
+    if (AlreadyGone(PairOf(path), error) || AlreadyGone(PairOfStill(path), error)) {
+        return false;
+    }
     if (const auto pair = PairOf(path)) {
         return DeleteMovieRecording(IfExists(pair->front), IfExists(pair->rear), &error);
     }

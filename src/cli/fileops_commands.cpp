@@ -1,5 +1,6 @@
 // ardelle-cli csv and download: the export and copy workers run headless, their
 // questions answered by --overwrite and their progress printed on stderr.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -111,15 +112,9 @@ std::optional<RecordingList> PicturesOf(const std::vector<std::string>& paths) {
     return pictures;
 }
 
-// The worker leaves a failed copy without a message; the command still must not report
-// success for it, so every target is compared with its source afterwards.
-bool CopiedIntact(const std::string& source, const std::string& target) {
-    const auto original = platform::ReadWholeFile(source);
-    const auto copy = platform::ReadWholeFile(target);
-    return original && copy && *original == *copy;
-}
-
-bool ReportCopies(const RecordingList& pictures, const std::string& folder) {
+// What became of every file named: copied, failed (with its cause), or not tried.
+bool ReportCopies(const RecordingList& pictures, const std::string& folder,
+                  const fileops::DownloadOutcome& outcome) {
     bool all_copied = true;
     JsonWriter json;
     json.BeginArray();
@@ -127,14 +122,21 @@ bool ReportCopies(const RecordingList& pictures, const std::string& folder) {
         if (source.empty()) {
             return;
         }
-        const std::string target = fileops::DownloadTarget(folder, name);
-        const bool copied = CopiedIntact(source, target);
+        const bool copied =
+            std::find(outcome.copied.begin(), outcome.copied.end(), source) != outcome.copied.end();
         all_copied = all_copied && copied;
-        json.BeginObject().Field("source", source).Field("target", target);
-        json.Field("copied", copied).EndObject();
-        if (!copied) {
-            std::fprintf(stderr, "ardelle-cli download: %s was not copied\n", source.c_str());
+        json.BeginObject()
+            .Field("source", source)
+            .Field("target", fileops::DownloadTarget(folder, name))
+            .Field("copied", copied);
+        for (const fileops::FailedCopy& failed : outcome.failed) {
+            if (failed.source == source) {
+                json.Field("error", failed.error);
+                std::fprintf(stderr, "ardelle-cli download: %s was not copied: %s\n",
+                             source.c_str(), failed.error.c_str());
+            }
         }
+        json.EndObject();
     };
     for (const RecordingEntry& picture : pictures) {
         report(picture.front_path, picture.front_name);
@@ -195,11 +197,12 @@ int RunDownload(const Arguments& arguments) {
         return kExitFailure;
     }
     CliMessageBoxes messages("ardelle-cli download", options.overwrite);
-    if (!RunToCompletion("ardelle-cli download", messages,
-                         fileops::DownloadWorker({*pictures, options.out}))) {
-        return kExitFailure;
-    }
-    return ReportCopies(*pictures, options.out) ? kExitOk : kExitFailure;
+    auto outcome = std::make_shared<fileops::DownloadOutcome>();
+    const bool completed =
+        RunToCompletion("ardelle-cli download", messages,
+                        fileops::DownloadWorker({*pictures, options.out}, outcome));
+    const bool all_copied = ReportCopies(*pictures, options.out, *outcome);
+    return completed && all_copied ? kExitOk : kExitFailure;
 }
 
 }  // namespace ardelle::cli

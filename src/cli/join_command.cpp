@@ -42,17 +42,30 @@ std::optional<std::string> ParseJoinOptions(const Arguments& arguments, JoinOpti
     return std::nullopt;
 }
 
-// The recordings in the order given, each from either of its files.
+// The recordings in the order given, each from either of its files. Every name must be a
+// recorder movie that exists (a backup copy such as NAME.MP4.bak is not one); nothing when
+// one is not, so that no named recording is left out of the join without a word.
 std::optional<catalogue::RecordingList> SelectionOf(const std::vector<std::string>& paths) {
     catalogue::ResetSequenceCounters();
     catalogue::RecordingList selection;
     for (const std::string& path : paths) {
         const auto pair = catalogue::PairOf(path);
-        if (!pair || !platform::PathExists(path)) {
-            std::fprintf(stderr, "ardelle-cli join: %s is not a recorder movie\n", path.c_str());
+        const char* problem = nullptr;
+        if (!pair || !catalogue::IsMp4Path(path)) {
+            problem = "is not the name of a recorder movie (…F.MP4 or …R.MP4)";
+        } else if (!platform::PathExists(path)) {
+            problem = "does not exist";
+        } else if (!platform::IsRegularFile(path)) {
+            problem = "is not a file";
+        } else if (!catalogue::AddMovieEntry(
+                       platform::PathExists(pair->front) ? pair->front : std::string(),
+                       platform::PathExists(pair->rear) ? pair->rear : std::string(), selection)) {
+            problem = "has no front file beside it, which the join needs";
+        }
+        if (problem != nullptr) {
+            std::fprintf(stderr, "ardelle-cli join: %s %s\n", path.c_str(), problem);
             return std::nullopt;
         }
-        catalogue::AddMovieEntry(pair->front, pair->rear, selection);
     }
     return selection;
 }
@@ -94,11 +107,14 @@ int RunJoin(const Arguments& arguments) {
     auto outcome = std::make_shared<fileops::JoinOutcome>();
     runner.Run(fileops::MakeJoinWorker(std::move(*plan), outcome));
     const bool completed = sink.Wait();
-    if (!outcome->error.empty()) {
-        std::fprintf(stderr, "ardelle-cli join: %s\n", outcome->error.c_str());
+    if (!completed) {
+        // The result is printed only for a join that completed; a failure says why.
+        std::fprintf(stderr, "ardelle-cli join: %s\n",
+                     outcome->error.empty() ? "stopped" : outcome->error.c_str());
+        return kExitFailure;
     }
     PrintOutcome(shown, *outcome);
-    return completed ? kExitOk : kExitFailure;
+    return kExitOk;
 }
 
 }  // namespace ardelle::cli

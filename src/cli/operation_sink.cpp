@@ -59,6 +59,11 @@ bool CliOperationSink::Wait() {
         const PostedMessage message = Next();
         if (message.id == AppMessage::kProgress) {
             ShowProgress(message);
+        } else if (message.id == AppMessage::kWorkerQuestion) {
+            // The worker waits while its box is shown here, on the command's thread.
+            if (runner_ != nullptr) {
+                runner_->AnswerQuestion(message.wparam);
+            }
         } else if (IsCompletionMessage(message.id)) {
             Complete(message.id);
             completed = true;
@@ -68,8 +73,8 @@ bool CliOperationSink::Wait() {
         }
     }
     // The finish step: the worker is waited for before the command goes on.
-    if (runner_ != nullptr) {
-        runner_->Stop();
+    // The worker has posted its end and only returns now, so the bound is never reached.
+    while (runner_ != nullptr && !runner_->Stop()) {
     }
     return completed;
 }

@@ -33,7 +33,8 @@ class CliOperationSink : public MessageSink {
     void OnCompletion(CompletionHandler handler) { on_completion_ = std::move(handler); }
 
     // Handles messages until the operation ended (0x8516, or a completion message, which
-    // the window turns into 0x8516 itself), then waits for the worker. True when the
+    // the window turns into 0x8516 itself), showing the worker's message boxes as they come
+    // (kWorkerQuestion), then waits for the worker. True when the
     // operation completed; false when it was stopped or failed.
     bool Wait();
 

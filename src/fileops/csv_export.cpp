@@ -272,8 +272,9 @@ std::string EncodeCsvText(const std::string& utf8_text, const std::string& chars
 void RunCsvExport(const OperationContext& context, const CsvExportJob& job, HeaderReader& reader) {
     const std::string failure = base::UiString(kCsvNotCreatedTextId);
     platform::PendingFile output;
-    if (!output.Create(job.output_path, nullptr)) {
-        context.Finish(OperationResult::kFailed, AppMessage::kCsvCompleted, failure);
+    std::string cause;
+    if (!output.Create(job.output_path, &cause)) {
+        context.Finish(OperationResult::kFailed, AppMessage::kCsvCompleted, failure, cause);
         return;
     }
     // The lines are collected first: the encoding is chosen for the whole text, and the
@@ -292,8 +293,8 @@ void RunCsvExport(const OperationContext& context, const CsvExportJob& job, Head
     }
     context.PostProgress(count, count);
     const std::string charset = job.charset.empty() ? platform::UserCharset() : job.charset;
-    if (!output.Write(EncodeCsvText(text, charset), nullptr) || !output.Commit(true, nullptr)) {
-        context.Finish(OperationResult::kFailed, AppMessage::kCsvCompleted, failure);
+    if (!output.Write(EncodeCsvText(text, charset), &cause) || !output.Commit(true, &cause)) {
+        context.Finish(OperationResult::kFailed, AppMessage::kCsvCompleted, failure, cause);
         return;
     }
     context.Finish(OperationResult::kCompleted, AppMessage::kCsvCompleted, failure);

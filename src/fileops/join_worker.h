@@ -28,10 +28,10 @@ struct JoinOutcome {
     bool rear_written = false;
 };
 
-// The checks before a join starts: output names from the first recording, the question
-// when a file of that name exists, that no output would replace one of the recordings, and
-// the free space of the folder. Nothing (error set, empty when the user cancelled) when
-// the join must not start.
+// The checks before a join starts: output names from the first recording, a folder that
+// exists, no recording named twice, the question when a file of that name exists, that no
+// output would replace one of the recordings, and the free space of the folder. Nothing (error set,
+// empty when the user cancelled) when the join must not start.
 std::optional<JoinPlan> PrepareJoin(const catalogue::RecordingList& selection,
                                     const std::string& folder, base::MessageBoxes& messages,
                                     std::string* error);
@@ -40,8 +40,9 @@ std::optional<JoinPlan> PrepareJoin(const catalogue::RecordingList& selection,
 // number) gets joined_mark 1, which the selection dialog shows in its own colours.
 void MarkJoined(const JoinPlan& plan, catalogue::RecordingList& master);
 
-// The worker that joins the plan's recordings, front and rear, reporting progress and its
-// end through the context.
+// The worker that joins the plan's recordings, front and rear, reporting its end through
+// the context and its progress as a percentage that only rises (reading the recordings up
+// to 50, writing the outputs' media data up to 100); a failure's box names its cause.
 OperationRunner::Worker MakeJoinWorker(JoinPlan plan, std::shared_ptr<JoinOutcome> outcome);
 
 }  // namespace ardelle::fileops

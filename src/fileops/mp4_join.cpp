@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "catalogue/recording_names.h"
+#include "fileops/movie_boxes.h"
 #include "platform/file_copy.h"
 #include "telemetry/byte_order.h"
 #include "telemetry/telemetry_block.h"
@@ -61,6 +62,16 @@ BoxNode* ChildOf(BoxNode& node, std::string_view type) {
     return nullptr;
 }
 
+void AddLeaf(BoxNode& parent, std::string_view type, std::vector<std::uint8_t> payload) {
+    BoxNode& node = parent.children.emplace_back();
+    node.depth = parent.depth + 1;
+    node.type = std::string(type);
+    node.leaf = true;
+    node.payload = std::move(payload);
+    node.payload_size = node.payload.size();
+    node.has_payload_copy = true;
+}
+
 // Sets, adds or removes the leaf of a type below parent.
 void SetLeaf(BoxNode& parent, std::string_view type, std::vector<std::uint8_t> payload,
              bool present, std::string_view replaces = {}) {
@@ -75,9 +86,8 @@ void SetLeaf(BoxNode& parent, std::string_view type, std::vector<std::uint8_t> p
         return;
     }
     if (node == nullptr) {
-        parent.children.emplace_back();
-        node = &parent.children.back();
-        node->depth = parent.depth + 1;
+        AddLeaf(parent, type, std::move(payload));
+        return;
     }
     node->type = std::string(type);
     node->leaf = true;
@@ -85,6 +95,38 @@ void SetLeaf(BoxNode& parent, std::string_view type, std::vector<std::uint8_t> p
     node->payload = std::move(payload);
     node->payload_size = node->payload.size();
     node->has_payload_copy = true;
+}
+
+// The sample tables the join rebuilds or keeps; any other table of a sample table box
+// (cslg, stps, subs, saiz, ...) would describe the first recording's samples only.
+bool JoinKeepsTable(std::string_view type) {
+    for (const std::string_view kept :
+         {"stsd", "stts", "ctts", "stsc", "stsz", "stco", "co64", "stss", "sdtp", "sgpd"}) {
+        if (type == kept) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The sample table box with the joined tables, the first recording's descriptions and
+// group descriptions, and nothing that only knows the first recording's samples.
+void RebuildSampleTables(BoxNode& stbl, const TrackTables& tables, TrackPayloads p) {
+    SetLeaf(stbl, "stts", std::move(p.stts), true);
+    SetLeaf(stbl, "ctts", std::move(p.ctts), tables.has_composition);
+    SetLeaf(stbl, "stsc", std::move(p.stsc), true);
+    SetLeaf(stbl, "stsz", std::move(p.stsz), true);
+    SetLeaf(stbl, p.chunk_offsets_64 ? "co64" : "stco", std::move(p.chunk_offsets), true,
+            p.chunk_offsets_64 ? "stco" : "co64");
+    SetLeaf(stbl, "stss", std::move(p.stss), tables.has_sync_table);
+    SetLeaf(stbl, "sdtp", std::move(p.sdtp), tables.has_dependency_flags);
+    const bool groups = !tables.group_descriptions.empty() || !tables.sample_groups.empty();
+    std::erase_if(stbl.children, [&](const BoxNode& child) {
+        return !JoinKeepsTable(child.type) || (child.type == "sgpd" && !groups);
+    });
+    for (auto& sbgp : p.sbgp) {
+        AddLeaf(stbl, "sbgp", std::move(sbgp));
+    }
 }
 
 // Adds the duration the appended recordings bring to the last edit of a track.
@@ -214,6 +256,11 @@ bool CameraJoin::AddInput(const std::string& path, std::string* error) {
     if (!input->tree) {
         return Fail(error, why.empty() ? "cannot read " + path : why);
     }
+    for (BoxNode& box : input->tree->root.children) {
+        if (box.type == "moov") {
+            ExpandMovieBoxes(box);
+        }
+    }
     for (const BoxNode& box : input->tree->root.children) {
         if (box.type == "mdat") {
             if (input->mdat != nullptr) {
@@ -299,14 +346,7 @@ bool BuildMovieBox(const BoxNode& first_moov, const MovieTables& joined, bool of
             !ExtendEditList(trak, tables.track_duration - tables.first_track_duration, error)) {
             return false;
         }
-        TrackPayloads p = EncodeTrack(tables, offsets_64, offset_of);
-        SetLeaf(*stbl, "stts", std::move(p.stts), true);
-        SetLeaf(*stbl, "ctts", std::move(p.ctts), tables.has_composition);
-        SetLeaf(*stbl, "stsc", std::move(p.stsc), true);
-        SetLeaf(*stbl, "stsz", std::move(p.stsz), true);
-        SetLeaf(*stbl, offsets_64 ? "co64" : "stco", std::move(p.chunk_offsets), true,
-                offsets_64 ? "stco" : "co64");
-        SetLeaf(*stbl, "stss", std::move(p.stss), tables.has_sync_table);
+        RebuildSampleTables(*stbl, tables, EncodeTrack(tables, offsets_64, offset_of));
     }
     return true;
 }

@@ -158,6 +158,45 @@ bool ReadSyncSamples(const BoxNode* stss, TrackTables& track) {
     return true;
 }
 
+// Dependency flags count for as many samples as their box holds bytes; flags that do not
+// match the sample count describe nothing reliably and are left out.
+void ReadDependencyFlags(const BoxNode* sdtp, TrackTables& track) {
+    if (sdtp == nullptr || sdtp->payload.size() < 4 ||
+        sdtp->payload.size() - 4 != track.sample_count) {
+        return;
+    }
+    track.has_dependency_flags = true;
+    track.dependency_flags.assign(sdtp->payload.begin() + 4, sdtp->payload.end());
+}
+
+// The sample groups of a track; a table that cannot be read drops all of them.
+void ReadSampleGroups(const BoxNode& stbl, TrackTables& track) {
+    for (const BoxNode& child : stbl.children) {
+        if (child.type == "sgpd") {
+            track.group_descriptions.push_back(child.payload);
+            continue;
+        }
+        if (child.type != "sbgp") {
+            continue;
+        }
+        const PayloadReader p(child);
+        const std::uint64_t head = p.Version() == 1 ? 12 : 8;
+        const std::uint32_t count = p.U32(head);
+        if (!p.Has(head, 4) || !p.Has(head + 4, 8ull * count)) {
+            track.group_descriptions.clear();
+            track.sample_groups.clear();
+            return;
+        }
+        SampleGroups groups;
+        groups.head.assign(child.payload.begin(),
+                           child.payload.begin() + static_cast<std::ptrdiff_t>(head));
+        for (std::uint32_t i = 0; i < count; ++i) {
+            groups.runs.emplace_back(p.U32(head + 4 + 8ull * i), p.U32(head + 8 + 8ull * i));
+        }
+        track.sample_groups.push_back(std::move(groups));
+    }
+}
+
 // Time scale and duration of mvhd or mdhd, both versions.
 std::pair<std::uint32_t, std::uint64_t> ScaleAndDuration(const BoxNode& node) {
     const PayloadReader p(node);
@@ -202,6 +241,8 @@ std::optional<TrackTables> ReadTrack(const BoxNode& trak, std::uint32_t input, s
         Fail(error, "a sample table is shorter than its entry count says");
         return std::nullopt;
     }
+    ReadDependencyFlags(ChildOf(*stbl, "sdtp"), track);
+    ReadSampleGroups(*stbl, track);
     std::uint64_t timed = 0;
     for (const auto& [count, delta] : track.time_to_sample) {
         timed += count;
@@ -383,7 +424,106 @@ bool CanAppendTrack(const TrackTables& base, const TrackTables& next, std::strin
     return true;
 }
 
+void AppendDependencyFlags(TrackTables& base, const TrackTables& next) {
+    if (!base.has_dependency_flags && !next.has_dependency_flags) {
+        return;
+    }
+    if (!base.has_dependency_flags) {
+        base.dependency_flags.assign(base.sample_count, 0);
+    }
+    base.has_dependency_flags = true;
+    if (next.has_dependency_flags) {
+        base.dependency_flags.insert(base.dependency_flags.end(), next.dependency_flags.begin(),
+                                     next.dependency_flags.end());
+    } else {
+        base.dependency_flags.insert(base.dependency_flags.end(), next.sample_count, 0);
+    }
+}
+
+bool SameGrouping(const TrackTables& base, const TrackTables& next) {
+    if (base.group_descriptions != next.group_descriptions ||
+        base.sample_groups.size() != next.sample_groups.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < base.sample_groups.size(); ++i) {
+        if (base.sample_groups[i].head != next.sample_groups[i].head) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Group tables run on when both recordings describe their groups alike; the runs of base
+// are first completed to its last sample (no group), so that next's runs start at its first.
+void AppendSampleGroups(TrackTables& base, const TrackTables& next) {
+    if (!SameGrouping(base, next)) {
+        base.group_descriptions.clear();
+        base.sample_groups.clear();
+        return;
+    }
+    for (std::size_t i = 0; i < base.sample_groups.size(); ++i) {
+        auto& runs = base.sample_groups[i].runs;
+        std::uint64_t covered = 0;
+        for (const auto& [count, index] : runs) {
+            covered += count;
+        }
+        if (covered > base.sample_count) {
+            base.group_descriptions.clear();
+            base.sample_groups.clear();
+            return;
+        }
+        if (covered < base.sample_count) {
+            runs.emplace_back(static_cast<std::uint32_t>(base.sample_count - covered), 0);
+        }
+        for (const auto& run : next.sample_groups[i].runs) {
+            if (!runs.empty() && runs.back().second == run.second) {
+                runs.back().first += run.first;
+            } else {
+                runs.push_back(run);
+            }
+        }
+    }
+}
+
+// How much media time a track lacks to reach the end of the movie so far.
+std::uint64_t MissingMediaTime(const TrackTables& track, std::uint64_t movie_duration,
+                               std::uint32_t movie_time_scale) {
+    if (movie_time_scale == 0 || track.time_to_sample.empty()) {
+        return 0;
+    }
+    const std::uint64_t scale = track.media_time_scale;
+    const std::uint64_t movie_end = movie_duration / movie_time_scale * scale +
+                                    movie_duration % movie_time_scale * scale / movie_time_scale;
+    return movie_end > track.media_duration ? movie_end - track.media_duration : 0;
+}
+
+// A track that ends before its recording (sound a few milliseconds short of the picture)
+// holds its last sample until the recording's end, so that the next recording's samples of
+// every track start at the same moment instead of drifting apart from join to join.
+void AlignTrackEnd(TrackTables& track, std::uint64_t movie_duration,
+                   std::uint32_t movie_time_scale) {
+    const std::uint64_t missing = MissingMediaTime(track, movie_duration, movie_time_scale);
+    if (missing == 0) {
+        return;
+    }
+    auto& [count, delta] = track.time_to_sample.back();
+    if (count == 0 || delta + missing > std::numeric_limits<std::uint32_t>::max()) {
+        return;
+    }
+    const auto longer = static_cast<std::uint32_t>(delta + missing);
+    if (count == 1) {
+        delta = longer;
+    } else {
+        --count;
+        track.time_to_sample.emplace_back(1, longer);
+    }
+    track.media_duration += missing;
+    track.track_duration = std::max(track.track_duration, movie_duration);
+}
+
 void AppendTrack(TrackTables& base, const TrackTables& next) {
+    AppendDependencyFlags(base, next);  // before the count grows: fills by it
+    AppendSampleGroups(base, next);     // the same
     AppendTimeToSample(base, next);
     AppendComposition(base, next);
     AppendSampleToChunk(base, next);  // before the chunks grow: it shifts by their count
@@ -440,6 +580,19 @@ TrackPayloads EncodeTrackWithoutOffsets(const TrackTables& track) {
          track.constant_size == 0 ? track.sizes : std::vector<std::uint32_t>{}) {
         PutBe32(p.stsz, size);
     }
+    if (track.has_dependency_flags) {
+        PutBe32(p.sdtp, 0);
+        p.sdtp.insert(p.sdtp.end(), track.dependency_flags.begin(), track.dependency_flags.end());
+    }
+    for (const SampleGroups& groups : track.sample_groups) {
+        std::vector<std::uint8_t> sbgp = groups.head;
+        PutBe32(sbgp, static_cast<std::uint32_t>(groups.runs.size()));
+        for (const auto& [count, index] : groups.runs) {
+            PutBe32(sbgp, count);
+            PutBe32(sbgp, index);
+        }
+        p.sbgp.push_back(std::move(sbgp));
+    }
     if (track.has_sync_table) {
         PutBe32(p.stss, 0);
         PutBe32(p.stss, static_cast<std::uint32_t>(track.sync_samples.size()));
@@ -493,6 +646,7 @@ bool AppendMovieTables(MovieTables& base, const MovieTables& next, std::string* 
     }
     // Appended in place: every check passed, and the appends themselves cannot fail.
     for (std::size_t i = 0; i < base.tracks.size(); ++i) {
+        AlignTrackEnd(base.tracks[i], base.movie_duration, base.movie_time_scale);
         AppendTrack(base.tracks[i], next.tracks[i]);
     }
     base.movie_duration += next.movie_duration;

@@ -15,6 +15,13 @@ struct ChunkPlace {
     std::uint64_t offset = 0;
 };
 
+// One sbgp table: the fields before its entry count, then runs of samples and the group
+// description each run belongs to (0: none).
+struct SampleGroups {
+    std::vector<std::uint8_t> head;  // version, flags, grouping type (and parameter)
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> runs;
+};
+
 // The sample tables of one track, decoded so that tracks of consecutive recordings can be
 // placed end to end whatever their tables look like.
 struct TrackTables {
@@ -34,6 +41,13 @@ struct TrackTables {
     std::vector<ChunkPlace> chunks;
     bool has_sync_table = false;  // without one every sample is a sync sample
     std::vector<std::uint32_t> sync_samples;
+    // sdtp: one byte of dependency flags per sample (0 means nothing is known).
+    bool has_dependency_flags = false;
+    std::vector<std::uint8_t> dependency_flags;
+    // sgpd payloads, byte for byte, and the sbgp tables that point into them. They are kept
+    // only while every recording describes its groups alike; otherwise both are dropped.
+    std::vector<std::vector<std::uint8_t>> group_descriptions;
+    std::vector<SampleGroups> sample_groups;
 };
 
 // The parts of a movie that change when recordings are joined.
@@ -47,14 +61,16 @@ struct MovieTables {
 std::optional<MovieTables> ReadMovieTables(const telemetry::Mp4Tree& tree, std::uint32_t input,
                                            std::string* error);
 
-// Appends next after base: samples, chunks and durations follow on. Fails (base unchanged)
-// when the recordings cannot be placed end to end: other tracks, sample descriptions or
-// time scales.
+// Appends next after base: samples, chunks and durations follow on, and every track of next
+// starts where next starts in the movie (a track that ended early holds its last sample
+// longer). Fails (base unchanged) when the recordings cannot be placed end to end: other
+// tracks, sample descriptions or time scales.
 bool AppendMovieTables(MovieTables& base, const MovieTables& next, std::string* error);
 
 // The payloads of the rewritten boxes of one track.
 struct TrackPayloads {
-    std::vector<std::uint8_t> stts, ctts, stsc, stsz, chunk_offsets, stss;
+    std::vector<std::uint8_t> stts, ctts, stsc, stsz, chunk_offsets, stss, sdtp;
+    std::vector<std::vector<std::uint8_t>> sbgp;
     bool chunk_offsets_64 = false;
 };
 

@@ -35,13 +35,27 @@ GstElement* MakeOutputSink() {
     return sink;
 }
 
+// Set by tests: the next audio output built refuses to preroll, as a sound device that
+// cannot take the stream does.
+std::atomic<bool> g_fail_next_audio_preroll{false};
+
+// A sink that fails its change to paused with an error on the bus.
+GstElement* MakeRefusingSink() {
+    GstElement* sink = gst::MakeElement("fakesink", "refusing-output");
+    if (sink != nullptr) {
+        gst_util_set_object_arg(G_OBJECT(sink), "state-error", "ready-to-paused");
+    }
+    return sink;
+}
+
 // audioconvert ! audioresample ! volume ! the system's output.
 GstElement* MakeAudioSink(GstElement** volume) {
     GstElement* bin = gst::MakeElement("bin", "audio");
     GstElement* convert = gst::MakeElement("audioconvert");
     GstElement* resample = gst::MakeElement("audioresample");
     GstElement* level = gst::MakeElement("volume", "volume");
-    GstElement* sink = MakeOutputSink();
+    GstElement* sink =
+        g_fail_next_audio_preroll.exchange(false) ? MakeRefusingSink() : MakeOutputSink();
     if (bin == nullptr || convert == nullptr || resample == nullptr || level == nullptr ||
         sink == nullptr) {
         for (GstElement* element : {bin, convert, resample, level, sink}) {
@@ -88,6 +102,10 @@ GstSeekFlags SeekFlags(bool thin) {
 }
 
 }  // namespace
+
+void FailNextAudioPrerollForTesting() {
+    g_fail_next_audio_preroll = true;
+}
 
 CPlayer::CPlayer(const VideoWindow& window, const SavedDisplayFlags& saved) : window_(window) {
     if (gst::EnsureInitialised()) {
@@ -468,6 +486,12 @@ void CPlayer::RetryWithoutAudio() {
     gst_bus_set_flushing(bus, FALSE);
     gst_object_unref(bus);
     g_object_set(pipeline_, "flags", kPlayFlags & ~kPlayAudio, nullptr);
+    // The failed output stays a child of the pipeline, and fails every preroll again, until
+    // it is replaced: a sink that takes nothing stands in for it.
+    if (GstElement* silent = gst::MakeElement("fakesink", "no-audio")) {
+        g_object_set(pipeline_, "audio-sink", silent, nullptr);
+        volume_ = nullptr;
+    }
     state_ = SessionState::kOpenPending;
     gst_element_set_state(pipeline_, GST_STATE_PAUSED);
 }

@@ -134,4 +134,8 @@ class CPlayer {
     bool stop_bus_ = false;
 };
 
+// Tests only: the next session's sound output refuses its first preroll, so that the retry
+// without the audio stream runs.
+void FailNextAudioPrerollForTesting();
+
 }  // namespace ardelle::playback

@@ -95,6 +95,12 @@ TEST(CliDelete, PlaceholdersOnAStagedCardAndFailuresReported) {
                                   "\"error\":\"not a recorder movie or still name\""});
     EXPECT_TRUE(platform::PathExists(card + "/Normal/Front/" + name + "F.MP4"));
     EXPECT_EQ(RunCommand(Cli("delete")).exit_code, 2);
+
+    // A recording deleted before is named as such, not as a missing argument.
+    const std::string gone = card + "/Normal/Rear/" + "A___-240608-093003-000102R.MP4";
+    const CommandResult again = RunCommand(env + Cli("delete " + ShellQuoted(gone)));
+    EXPECT_EQ(again.exit_code, 1);
+    ExpectContains(again.output, {"\"error\":\"neither file of the recording exists"});
 }
 
 }  // namespace

@@ -361,7 +361,7 @@ TEST_F(CsvExportRun, AStoppedExportLeavesNoFile) {
     EXPECT_TRUE(OutputFolder().empty()) << "neither the list nor its temporary file stays";
 }
 
-TEST_F(CsvExportRun, AFileThatCannotBeCreatedIsReported) {
+TEST_F(CsvExportRun, AFileThatCannotBeCreatedIsReportedWithItsCause) {
     job.output_path = out / "missing-folder/Dv_20220901_054302.csv";
     DirectRun run;
     FileHeaderReader reader;
@@ -369,7 +369,9 @@ TEST_F(CsvExportRun, AFileThatCannotBeCreatedIsReported) {
     EXPECT_EQ(run.sink.ids(), std::vector<AppMessage>{AppMessage::kOperationEnded});
     const auto shown = run.messages.shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "CSVファイルが作成できません。");
+    EXPECT_TRUE(shown[0].text.starts_with("CSVファイルが作成できません。\ncannot create "))
+        << shown[0].text;
+    EXPECT_NE(shown[0].text.find("No such file or directory"), std::string::npos) << shown[0].text;
     EXPECT_EQ(shown[0].caption, "ERROR");
     EXPECT_TRUE(OutputFolder().empty());
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -112,15 +113,48 @@ TEST_F(DownloadRun, DecliningStopsBeforeTheFileThatWouldBeReplaced) {
     EXPECT_EQ(std::count(ids.begin(), ids.end(), AppMessage::kDownloadCompleted), 0);
 }
 
-TEST_F(DownloadRun, AFailedCopyGoesOnWithTheNextFile) {
-    std::filesystem::remove(job.pictures[1].front_path);  // vanished after it was chosen
-    DirectRun run;
-    RunDownload(run.context, job);
-    EXPECT_TRUE(run.messages.shown().empty());
-    EXPECT_EQ(run.sink.ids().back(), AppMessage::kDownloadCompleted);
-    EXPECT_EQ(Copied(job.pictures[1].rear_name), Source(job.pictures[1].rear_path));
-    EXPECT_EQ(Copied(job.pictures[0].front_name), Source(job.pictures[0].front_path));
-    EXPECT_EQ(TargetFolder().size(), 4u) << "no partial or temporary file of the failed copy";
+TEST_F(DownloadRun, AFailedCopyGoesOnWithTheNextFileAndTheDownloadFailsNamingIt) {
+    const struct {
+        const char* label;
+        std::function<void()> break_one;  // breaks the second picture's front copy
+        const char* cause;
+    } cases[] = {
+        {"the source vanished after it was chosen",
+         [this] { std::filesystem::remove(job.pictures[1].front_path); }, "No such file"},
+        {"a folder stands where the copy goes",
+         [this] { std::filesystem::create_directory(target / job.pictures[1].front_name); },
+         "directory"},
+    };
+    for (const auto& c : cases) {
+        for (const auto& entry : std::filesystem::directory_iterator(target.path())) {
+            std::filesystem::remove_all(entry.path());
+        }
+        job = DownloadJob{};
+        SetUp();
+        c.break_one();
+        DirectRun run;
+        const DownloadOutcome outcome = RunDownload(run.context, job);
+        EXPECT_EQ(outcome.result, OperationResult::kFailed) << c.label;
+        ASSERT_EQ(outcome.failed.size(), 1u) << c.label;
+        EXPECT_EQ(outcome.failed[0].source, job.pictures[1].front_path) << c.label;
+        EXPECT_NE(outcome.failed[0].error.find(c.cause), std::string::npos)
+            << c.label << ": " << outcome.failed[0].error;
+        EXPECT_EQ(outcome.copied.size(), 4u) << c.label;
+        // The others were still copied.
+        EXPECT_EQ(Copied(job.pictures[1].rear_name), Source(job.pictures[1].rear_path)) << c.label;
+        EXPECT_EQ(Copied(job.pictures[0].front_name), Source(job.pictures[0].front_path))
+            << c.label;
+        // Reported as a failure, not as completed: the error box names the file's cause.
+        const std::vector<AppMessage> ids = run.sink.ids();
+        EXPECT_EQ(ids.back(), AppMessage::kOperationEnded) << c.label;
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), AppMessage::kDownloadCompleted), 0) << c.label;
+        auto shown = run.messages.shown();
+        std::erase_if(shown, [](const auto& box) { return box.caption != "ERROR"; });
+        ASSERT_EQ(shown.size(), 1u) << c.label;
+        EXPECT_TRUE(shown[0].text.starts_with("画像の保存に失敗しました。\n")) << shown[0].text;
+        EXPECT_NE(shown[0].text.find(outcome.failed[0].error), std::string::npos) << c.label;
+    }
+    EXPECT_EQ(TargetFolder().size(), 5u) << "no partial or temporary file of the failed copy";
 }
 
 TEST_F(DownloadRun, StopEndsBeforeTheNextPicture) {

@@ -195,5 +195,55 @@ TEST(JoinTestCard, StoppedOrRefusedJoinsWriteNothing) {
     EXPECT_TRUE(fs::is_empty(out.path()));
 }
 
+// What ffprobe says of every stream: type, tag and packet count.
+std::string StreamsOf(const std::string& path) {
+    return RunCommand(
+               "ffprobe -v error -count_packets -show_entries "
+               "stream=codec_type,codec_tag_string,nb_read_packets -of csv=p=0 " +
+               ShellQuoted(path))
+        .output;
+}
+
+// A muxer that writes a timecode track (as camera makers do) beside picture and sound; the
+// timecode track's media information starts with the generic media header (gmhd).
+TEST(JoinTestCard, RecordingsWithATimecodeTrackFromTheMuxer) {
+    testing::TempFolder folder;
+    std::vector<std::string> inputs;
+    for (int i = 1; i <= 2; ++i) {
+        inputs.push_back(folder / ("A___-240608-09300" + std::to_string(i) + "-00010" +
+                                   std::to_string(i) + "F.MP4"));
+        const auto made = RunCommand(
+            "gst-launch-1.0 -q videotestsrc num-buffers=45 ! "
+            "video/x-raw,width=160,height=120,framerate=15/1 ! timecodestamper ! "
+            "x264enc key-int-max=15 ! qtmux name=mux ! filesink location=" +
+            ShellQuoted(inputs.back()) +
+            " audiotestsrc num-buffers=20 ! audio/x-raw,rate=16000 ! avenc_aac ! mux. 2>&1");
+        ASSERT_EQ(made.exit_code, 0) << made.output;
+    }
+    const std::string input_streams = StreamsOf(inputs[0]);
+    ASSERT_NE(input_streams.find("data,tmcd,1"), std::string::npos) << input_streams;
+    const std::size_t sound_at = input_streams.find("audio,mp4a,");
+    ASSERT_NE(sound_at, std::string::npos) << input_streams;
+    const int sound_packets = std::atoi(input_streams.c_str() + sound_at + 11);
+    CameraJoin join;
+    std::string error;
+    ASSERT_TRUE(join.Begin(inputs[0], &error)) << error;
+    ASSERT_TRUE(join.Append(inputs[1], &error)) << error;
+    const std::string out = folder / "joined.MP4";
+    ASSERT_TRUE(join.Write(out, false, nullptr, &error)) << error;
+    EXPECT_EQ(StreamsOf(out),
+              "video,avc1,90\naudio,mp4a," + std::to_string(2 * sound_packets) + "\ndata,tmcd,2\n");
+    EXPECT_EQ(FrameCount(out), 90);
+    const auto decode = RunCommand("ffmpeg -v error -i " + ShellQuoted(out) + " -f null - 2>&1");
+    EXPECT_EQ(decode.exit_code, 0);
+    EXPECT_EQ(decode.output, "");
+    // The second recording's sound starts with its picture, 3 s in, though the first one's
+    // sound ended after some 1.3 s.
+    const auto second_sound =
+        RunCommand("ffprobe -v error -select_streams a -show_entries packet=pts_time -of csv=p=0 " +
+                   ShellQuoted(out) + " | sed -n " + std::to_string(sound_packets + 1) + "p");
+    EXPECT_NEAR(std::atof(second_sound.output.c_str()), 3.0, 0.07) << second_sound.output;
+}
+
 }  // namespace
 }  // namespace ardelle::fileops

@@ -23,7 +23,8 @@ using testing::Box;
 using testing::TempFolder;
 
 // A one-track movie made byte by byte: frames of equal size in chunks of ten, a sync
-// sample every 30 frames, and a telemetry block when records > 0.
+// sample every 30 frames, and a telemetry block when records > 0. The frames (at a time
+// scale of 30000) fill the movie's duration (in milliseconds).
 struct MovieShape {
     std::uint32_t frames = 100;
     std::uint32_t movie_duration = 6000;
@@ -34,6 +35,10 @@ struct MovieShape {
 
 std::string FullBox(const std::string& type, const std::string& body) {
     return Box(type, Be32(0) + body);
+}
+
+std::uint32_t FrameDelta(const MovieShape& shape) {
+    return shape.movie_duration * 30 / shape.frames;
 }
 
 std::string HandMadeMovie(const MovieShape& shape) {
@@ -57,13 +62,13 @@ std::string HandMadeMovie(const MovieShape& shape) {
     }
     const std::string stbl =
         Box("stbl", FullBox("stsd", Be32(1) + Box("avc1", std::string(78, '\0'))) +
-                        FullBox("stts", Be32(1) + Be32(shape.frames) + Be32(1001)) +
+                        FullBox("stts", Be32(1) + Be32(shape.frames) + Be32(FrameDelta(shape))) +
                         FullBox("stss", Be32(sync_count) + syncs) +
                         FullBox("stsc", Be32(1) + Be32(1) + Be32(10) + Be32(1)) +
                         FullBox("stsz", Be32(0) + Be32(shape.frames) + sizes) +
                         FullBox("stco", Be32(chunk_count) + chunks));
-    const std::string mdhd =
-        FullBox("mdhd", Be32(0) + Be32(0) + Be32(30000) + Be32(shape.frames * 1001) + Be32(0));
+    const std::string mdhd = FullBox(
+        "mdhd", Be32(0) + Be32(0) + Be32(30000) + Be32(shape.movie_duration * 30) + Be32(0));
     const std::string tkhd =
         FullBox("tkhd", Be32(0) + Be32(0) + Be32(1) + Be32(0) + Be32(shape.movie_duration) +
                             std::string(60, '\0'));
@@ -110,10 +115,10 @@ TEST(CameraJoin, TablesDurationsAndTelemetryRunOn) {
     EXPECT_EQ(tables->movie_duration, 132000u);
     const TrackTables& track = OnlyTrack(*tables);
     EXPECT_EQ(track.time_to_sample,
-              (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{2200, 1001}}));
+              (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{2200, 1800}}));
     EXPECT_EQ(track.sample_count, 2200u);
     EXPECT_EQ(track.track_duration, 132000u);
-    EXPECT_EQ(track.media_duration, 2200u * 1001u);
+    EXPECT_EQ(track.media_duration, 2200u * 1800u);
     ASSERT_EQ(track.sync_samples.size(), 34u + 40u);
     EXPECT_EQ(track.sync_samples[34], 1001u);     // the second recording's first frame
     EXPECT_EQ(track.sample_to_chunk.size(), 1u);  // one entry still describes every chunk

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +24,22 @@ class RecordingSink : public MessageSink {
             std::lock_guard lock(mutex_);
             messages_.push_back(message);
         }
+        posted_.notify_all();
         if (on_post) {
             on_post(message);
         }
     }
     std::function<void(const PostedMessage&)> on_post;
+
+    // Waits until the message numbered index (from 0) has come, as a window's queue would
+    // deliver it; nothing when it did not come in time.
+    std::optional<PostedMessage> WaitFor(std::size_t index, std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex_);
+        if (!posted_.wait_for(lock, limit, [&] { return messages_.size() > index; })) {
+            return std::nullopt;
+        }
+        return messages_[index];
+    }
 
     std::vector<PostedMessage> messages() const {
         std::lock_guard lock(mutex_);
@@ -41,6 +55,7 @@ class RecordingSink : public MessageSink {
 
   private:
     mutable std::mutex mutex_;
+    std::condition_variable posted_;
     std::vector<PostedMessage> messages_;
 };
 

@@ -233,3 +233,34 @@ TEST_F(PlayerPairTest, OperationsWaitForTheFirstPicture) {
 
 }  // namespace
 }  // namespace ardelle::playback::testing
+
+namespace ardelle::playback::testing {
+namespace {
+
+// A sound output that refuses the first preroll: the session builds the file again without
+// its audio stream, becomes ready and shows pictures; without the refusal sound stays on.
+TEST_F(PlayerPairTest, AFirstPrerollRefusedBySoundIsRetriedWithoutIt) {
+    for (const bool refuse : {true, false}) {
+        RecordingTarget target;
+        NotificationQueue queue;
+        CPlayer player(VideoWindow{&target, &queue}, SavedDisplayFlags{});
+        ASSERT_TRUE(player.valid());
+        if (refuse) {
+            FailNextAudioPrerollForTesting();
+        }
+        ASSERT_EQ(player.OpenFile(card_.Front(kPair), 0), SessionStatus::kOk);
+        ASSERT_TRUE(queue.WaitFor(AppMessage::kPlayerReady, 10000ms))
+            << "refused " << refuse << ", failed " << player.HasFailed();
+        EXPECT_EQ(player.audio_disabled(), refuse);
+        EXPECT_FALSE(player.HasFailed());
+        const std::size_t before = target.count();
+        ASSERT_EQ(player.Scrub(kMediaTimePerMs * 1000), SessionStatus::kOk);
+        EXPECT_TRUE(target.WaitFor(
+            before, [](const Presented& p) { return p.index >= 0; }, 5000ms))
+            << "refused " << refuse << ": no picture";
+        EXPECT_EQ(player.Shutdown(), SessionStatus::kOk);
+    }
+}
+
+}  // namespace
+}  // namespace ardelle::playback::testing
