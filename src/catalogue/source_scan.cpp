@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "catalogue/card_layout.h"
+#include "catalogue/delete_intent.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/name_units.h"
 #include "catalogue/recording_order.h"
@@ -249,6 +250,8 @@ FolderClass ClassifyFolder(const ScanRules& rules, const std::string& folder, Fo
 
 bool OpenSource(const ScanRules& rules, const std::string& path, std::string* effective_folder,
                 const ScanOutput& out, int parent, bool card_flag, int depth) {
+    // A delete killed between its renames is settled before the folder is listed.
+    FinishInterruptedDeletes(path);
     FoundFileList found;
     switch (ClassifyFolder(rules, path, found, card_flag)) {
         case kPlainFolder:
