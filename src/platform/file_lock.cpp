@@ -160,10 +160,12 @@ bool LockNewTemporary(int fd) {
     do {
         result = ::flock(fd, LOCK_EX);
     } while (result != 0 && errno == EINTR);
+    // A filesystem without flock (some FUSE and network mounts) still takes the write; its
+    // temporaries are never swept, since a sweep there cannot take their lock either.
     struct stat info {};
     // A sweeper locks a file before it removes it: once the lock is ours, a file that is
     // still linked stays ours until we let it go.
-    return result == 0 && ::fstat(fd, &info) == 0 && info.st_nlink > 0;
+    return ::fstat(fd, &info) == 0 && info.st_nlink > 0;
 }
 
 void RemoveStaleTemporaries(const std::string& folder, const TemporaryNaming& naming) {
