@@ -41,16 +41,6 @@ std::string HiddenPartName(const std::string& final_path) {
     return (folder.empty() ? std::string() : folder + "/") + "." + name + suffix;
 }
 
-void SyncFolderOf(const std::string& path) {
-    const std::string folder = FolderOf(path);
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Renames without replacing: renameat2 where the filesystem knows the flag, else a hard
 // link and unlink, else a check and a rename.
 bool RenameNoReplace(const std::string& from, const std::string& to) {
@@ -251,7 +241,7 @@ bool PendingFile::Commit(bool replace, std::string* error) {
         SetError(error, ErrnoText("cannot write", final_));
         return false;
     }
-    SyncFolderOf(final_);
+    detail::SyncFolderOf(final_);
     return true;
 }
 

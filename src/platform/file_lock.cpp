@@ -11,6 +11,7 @@
 
 #include "platform/files.h"
 #include "platform/mapped_file.h"
+#include "platform/posix_io.h"
 
 namespace ardelle::platform {
 
@@ -36,35 +37,6 @@ ExclusiveFileLock::~ExclusiveFileLock() {
     }
 }
 
-namespace {
-
-bool WriteAllAt(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-void SyncFolder(const std::string& path) {
-    const std::string folder = FolderOf(path);
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-}  // namespace
-
 HeldRecord::~HeldRecord() {
     if (fd_ >= 0) {
         ::close(fd_);
@@ -83,7 +55,7 @@ bool HeldRecord::Create(const std::string& path, std::string_view content, std::
     }
     path_ = path;
     // A sweep may take a record between its creation and its lock; it is then ours no more.
-    if (!LockNewTemporary(fd_) || !WriteAllAt(fd_, content) || ::fsync(fd_) != 0) {
+    if (!LockNewTemporary(fd_) || !detail::WriteFully(fd_, content) || ::fsync(fd_) != 0) {
         const int why = errno;
         Remove();
         if (error != nullptr) {
@@ -91,7 +63,7 @@ bool HeldRecord::Create(const std::string& path, std::string_view content, std::
         }
         return false;
     }
-    SyncFolder(path);
+    detail::SyncFolderOf(path);
     return true;
 }
 
@@ -130,7 +102,7 @@ void HeldRecord::Remove() {
     }
     // Unlinked before the lock goes, so nobody takes over a record that is done.
     ::unlink(path_.c_str());
-    SyncFolder(path_);
+    detail::SyncFolderOf(path_);
     ::close(fd_);
     fd_ = -1;
     path_.clear();

@@ -10,24 +10,10 @@
 #include <random>
 
 #include "platform/file_lock.h"
+#include "platform/posix_io.h"
 
 namespace ardelle::platform {
 namespace {
-
-// Writes all of bytes to fd, retrying short writes and interruptions.
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
 
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::size_t kTemporaryHexDigits = 16;
@@ -86,18 +72,9 @@ bool RewriteInPlace(const std::string& path, std::string_view bytes) {
     if (fd < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, bytes) &&
+    const bool written = detail::WriteFully(fd, bytes) &&
                          ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
     return ::close(fd) == 0 && written;
-}
-
-void SyncFolder(const std::string& folder) {
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 }  // namespace
@@ -197,7 +174,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::close(fd);
         return RewriteInPlace(path, bytes);
     }
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written = detail::WriteFully(fd, bytes) && ::fsync(fd) == 0;
     // Renamed while still locked, so that no sweep can take it between close and rename.
     const bool renamed = written && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!renamed) {
@@ -207,7 +184,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (!renamed || !closed) {
         return false;
     }
-    SyncFolder(FolderOf(path));
+    detail::SyncFolderOf(path);
     return true;
 }
 
