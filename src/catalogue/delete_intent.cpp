@@ -150,6 +150,16 @@ bool DeleteIntent::Begin(const std::vector<HidingMove>& moves, platform::HidingM
     if (moves.empty()) {
         return true;
     }
+    for (const HidingMove& move : moves) {
+        // One line per move, the names apart by a tab: recorder names never hold either.
+        if ((move.from + move.to).find_first_of("\t\n") != std::string::npos) {
+            if (error != nullptr) {
+                *error = "cannot record the delete of " + move.from +
+                         ": its name holds a tab or a line end";
+            }
+            return false;
+        }
+    }
     const std::string folder = RecordFolder(moves);
     const std::string path = JoinPath(folder, kRecordName);
     if (!record_.Create(path, RecordText(folder, moves, method), error)) {
