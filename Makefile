@@ -6,7 +6,7 @@ CLI := $(DEV_BUILD)/src/cli/ardelle-cli
 GENERATOR := $(DEV_BUILD)/tools/sample_card/ardelle-sample-card
 FORMAT_FILES = git ls-files -co --exclude-standard -- '*.cpp' '*.h' '*.hpp' '*.cc'
 
-.PHONY: all deps build run test format format-check test-dev test-asan test-tsan bench demo-card fuzz
+.PHONY: all deps build run test format format-check test-dev test-asan test-tsan bench demo-card fuzz fuzz-merge
 
 all: build
 
@@ -57,9 +57,15 @@ bench: deps
 	cmake --build --preset release
 	@for b in build/release/bench/*-bench; do [ -x "$$b" ] && "$$b"; done; true
 
-# Each fuzzer runs FUZZ_SECONDS (default 60), seeded from the test card.
-FUZZ_SECONDS ?= 60
+# Each fuzzer runs FUZZ_SECONDS with FUZZ_JOBS processes (one per processor by default),
+# starting from the minimised corpora in fuzz/corpus/; `make fuzz-merge` folds what the
+# campaigns found (build/fuzz/corpus/) back into them.
+FUZZ_SECONDS ?= 700
+FUZZ_JOBS ?= $(shell nproc)
 fuzz: build
 	cmake --preset fuzz
 	cmake --build --preset fuzz
-	scripts/fuzz $(FUZZ_SECONDS)
+	scripts/fuzz $(FUZZ_SECONDS) $(FUZZ_JOBS)
+
+fuzz-merge:
+	scripts/fuzz --merge

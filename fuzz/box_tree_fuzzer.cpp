@@ -7,6 +7,11 @@
 #include "telemetry/mp4_tree.h"
 #include "telemetry/telemetry_file.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    KeepTimeZoneFixed();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ardelle::telemetry;
     if (!WriteFuzzInput(data, size)) {

@@ -5,6 +5,11 @@
 #include "fuzz_file.h"
 #include "telemetry/telemetry_file.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    KeepTimeZoneFixed();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ardelle::telemetry;
     if (!WriteFuzzInput(data, size)) {

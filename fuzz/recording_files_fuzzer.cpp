@@ -10,6 +10,11 @@
 #include "catalogue/recording_order.h"
 #include "fuzz_file.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    KeepTimeZoneFixed();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ardelle::catalogue;
     const std::string name(reinterpret_cast<const char*>(data), size < 300 ? size : 300);

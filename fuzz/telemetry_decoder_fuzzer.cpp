@@ -3,7 +3,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "fuzz_file.h"
 #include "telemetry/telemetry_block.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    KeepTimeZoneFixed();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ardelle::telemetry;

@@ -5,11 +5,12 @@
 #include <cstdio>
 #include <optional>
 
+#include "catalogue/delete_intent.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/name_units.h"
 #include "catalogue/recording_names.h"
-#include "platform/directory.h"
 #include "platform/files.h"
+#include "platform/trash.h"
 #include "platform/volumes.h"
 
 namespace ardelle::catalogue {
@@ -26,49 +27,81 @@ void SetError(std::string* error, std::string text) {
     }
 }
 
-// One file to be turned into a hidden placeholder.
-struct HidingMove {
-    std::string from;
-    std::string to;
-};
-
-// Turns every file into its placeholder, or none: every placeholder name is checked
-// before the first move, and a failed move undoes the ones before it.
+// Turns every file into its placeholder, or none: every placeholder name and every file's
+// hidden attribute is checked before the first move, the intent is recorded before it, and
+// a failed move undoes the ones before it. A recorder reads only the FAT hidden attribute,
+// so a card whose driver cannot set it is refused: a visible placeholder or a ".hidden"
+// list would be wrong on it.
 bool MoveAllIntoHiding(const std::vector<HidingMove>& moves, std::string* error) {
     for (const HidingMove& move : moves) {
         if (platform::PathExists(move.to)) {
             SetError(error, "the placeholder " + move.to + " already exists");
             return false;
         }
+        std::string why;
+        if (!platform::CanSetHiddenAttribute(move.from, &why)) {
+            SetError(error, why + "; nothing was deleted");
+            return false;
+        }
+    }
+    constexpr platform::HidingMethod kMethod = platform::HidingMethod::kAttributeOnly;
+    DeleteIntent intent;
+    if (!intent.Begin(moves, kMethod, error)) {
+        return false;
     }
     for (std::size_t done = 0; done < moves.size(); ++done) {
         std::string why;
-        if (!platform::MoveIntoHiding(moves[done].from, moves[done].to, &why)) {
+        if (!platform::MoveIntoHiding(moves[done].from, moves[done].to, kMethod, &why)) {
+            bool undone = true;
             for (std::size_t k = done; k-- > 0;) {
                 std::string undo_error;
-                if (!platform::MoveOutOfHiding(moves[k].to, moves[k].from, &undo_error)) {
+                if (!platform::MoveOutOfHiding(moves[k].to, moves[k].from, kMethod, &undo_error)) {
                     why += "; and " + undo_error;
+                    undone = false;
                 }
+            }
+            // What could not be undone stays recorded for the next scan to settle.
+            if (undone) {
+                intent.End();
             }
             SetError(error, why);
             return false;
         }
     }
+    intent.End();
     return true;
 }
 
-// Moves each existing file to the Trash in turn and stops at the first that cannot go,
-// so that a failure never leaves a recording half deleted by choice.
+// Moves the existing files to the Trash, all or none: every file is checked first, and
+// when one fails after all, the ones already trashed are put back, so that a recording is
+// never left half deleted.
 bool TrashExisting(const std::vector<std::string>& paths, std::string* error) {
+    std::vector<std::string> existing;
     for (const std::string& path : paths) {
-        if (path.empty() || !platform::PathExists(path)) {
-            continue;
+        if (!path.empty() && platform::PathExists(path)) {
+            std::string why;
+            if (!platform::CanTrash(path, &why)) {
+                SetError(error, why + "; nothing was deleted");
+                return false;
+            }
+            existing.push_back(path);
         }
+    }
+    std::vector<platform::TrashedFile> trashed;
+    for (const std::string& path : existing) {
         std::string why;
-        if (!platform::MoveToTrash(path, &why)) {
+        platform::TrashedFile where;
+        if (!platform::MoveToTrash(path, &why, &where)) {
+            for (auto back = trashed.rbegin(); back != trashed.rend(); ++back) {
+                std::string put_back_error;
+                if (!platform::PutBackFromTrash(*back, &put_back_error)) {
+                    why += "; and " + put_back_error;
+                }
+            }
             SetError(error, why);
             return false;
         }
+        trashed.push_back(std::move(where));
     }
     return true;
 }
@@ -228,6 +261,7 @@ bool DeleteMovieRecording(const std::string& front_path, const std::string& rear
         }
         return TrashExisting({rear_path}, error);
     }
+    FinishInterruptedDeletes(GroupFolderOf(first));
     const std::vector<HidingMove> moves = MoviePlaceholderMoves(first);
     if (moves.empty()) {
         SetError(error, "no file of " + first + " lies in the card's movie folders");
@@ -247,6 +281,7 @@ bool DeleteStillRecording(const std::string& front_path, const std::string& rear
     if (!LiesOnCard(first) || !IsStillName(FileNameOf(first))) {
         return TrashExisting({front_path, rear_path}, error);
     }
+    FinishInterruptedDeletes(platform::FolderOf(platform::FolderOf(first)));
     std::vector<HidingMove> moves;
     std::vector<std::pair<std::vector<int>*, int>> taken;
     if (!PlanStillMove(front_path, 'F', front_numbers, moves, taken, error) ||

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "catalogue/card_layout.h"
+#include "catalogue/delete_intent.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/name_units.h"
 #include "catalogue/recording_order.h"
@@ -287,6 +288,8 @@ bool OpenSource(const ScanRules& rules, const std::string& path, std::string* ef
         visiting.visits = &visits;
         return OpenSource(rules, path, effective_folder, visiting, parent, card_flag, depth);
     }
+    // A delete killed between its renames is settled before the folder is listed.
+    FinishInterruptedDeletes(path);
     FoundFileList found;
     switch (ClassifyFolder(rules, path, found, card_flag)) {
         case kPlainFolder:

@@ -8,11 +8,11 @@
 #include "catalogue/folder_listing.h"
 #include "catalogue/name_units.h"
 #include "catalogue/recording_names.h"
-#include "platform/directory.h"
 #include "platform/environment.h"
 #include "platform/file_copy.h"
 #include "platform/files.h"
 #include "platform/mapped_file.h"
+#include "platform/trash.h"
 #include "telemetry/mp4_tree.h"
 
 namespace ardelle::fileops {
@@ -73,7 +73,10 @@ bool DeleteToRecycleBin(const std::string& path) {
         return false;
     }
     std::string error;
-    if (!platform::MoveToTrash(path, &error)) {
+    // The repaired copies are the program's own temporary data: where the Trash cannot take
+    // them (a tmpfs /tmp has none), they are removed directly, or the folder would never
+    // empty and the keep question would come back at every list close.
+    if (!platform::MoveToTrash(path, &error) && !platform::RemoveTree(path, &error)) {
         return false;
     }
     for (int poll = 0; poll < kGonePollLimit && platform::PathExists(path); ++poll) {

@@ -16,8 +16,9 @@ std::string RepairFolderPath();
 // Where the repaired copy of a recording file would lie; nothing for an empty name.
 std::optional<std::string> TempCopyPath(const std::string& file_name);
 
-// Moves a file or folder (with its content) to the Trash and waits until it is gone.
-// Paths that do not exist, or of 259 characters or more, are left alone.
+// Moves a file or folder (with its content) to the Trash and waits until it is gone;
+// where the Trash cannot take it (tmpfs), removes it directly. For the repair folder and
+// its copies only. Paths that do not exist, or of 259 characters or more, are left alone.
 bool DeleteToRecycleBin(const std::string& path);
 
 // What the player opens for a recording.

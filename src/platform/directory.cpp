@@ -2,27 +2,29 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <gio/gio.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 // After sys/ioctl.h, which defines the _IOR/_IOW request macros this header uses.
+#include <linux/magic.h>
 #include <linux/msdos_fs.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string_view>
 #include <unordered_set>
 
+#include "platform/fat_attributes.h"
 #include "platform/files.h"
 #include "platform/mapped_file.h"
 
 namespace ardelle::platform {
 namespace {
 
-constexpr std::uint32_t kFatHiddenAttribute = ATTR_HIDDEN;
+static_assert(kFatHiddenAttribute == ATTR_HIDDEN);
 constexpr const char* kHiddenListName = ".hidden";
 
 bool Fail(std::string* error, std::string text) {
@@ -57,9 +59,31 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
 
 // --- the FAT hidden attribute -----------------------------------------------------------------
 
+// The kernel's FAT attribute ioctls; current exfat drivers answer them as vfat does.
+class KernelFatAttributes final : public FatAttributeAccess {
+  public:
+    bool VolumeCarriesAttributes(int fd) const override {
+        struct statfs volume {};
+        return ::fstatfs(fd, &volume) == 0 &&
+               (volume.f_type == MSDOS_SUPER_MAGIC || volume.f_type == EXFAT_SUPER_MAGIC);
+    }
+    std::optional<std::uint32_t> Get(int fd) const override {
+        std::uint32_t attributes = 0;
+        if (::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0) {
+            return std::nullopt;
+        }
+        return attributes;
+    }
+    bool Set(int fd, std::uint32_t attributes) const override {
+        return ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attributes) == 0;
+    }
+};
+
+const KernelFatAttributes kernel_fat_attributes;
+std::atomic<const FatAttributeAccess*> fat_attributes{&kernel_fat_attributes};
+
 bool IsFatVolume(int fd) {
-    struct statfs volume {};
-    return ::fstatfs(fd, &volume) == 0 && volume.f_type == MSDOS_SUPER_MAGIC;
+    return CurrentFatAttributeAccess().VolumeCarriesAttributes(fd);
 }
 
 // Opens a file or folder only to ask for or change its attributes: never follows a link and
@@ -73,10 +97,9 @@ std::optional<std::uint32_t> FatAttributesAt(int folder_fd, const char* name) {
     if (fd < 0) {
         return std::nullopt;
     }
-    std::uint32_t attributes = 0;
-    const bool read = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0;
+    const std::optional<std::uint32_t> attributes = CurrentFatAttributeAccess().Get(fd);
     ::close(fd);
-    return read ? std::optional<std::uint32_t>(attributes) : std::nullopt;
+    return attributes;
 }
 
 // The attributes of path when it lies on a FAT volume and the volume answers; nothing else.
@@ -85,10 +108,10 @@ std::optional<std::uint32_t> FatAttributesOf(const std::string& path) {
     if (fd < 0) {
         return std::nullopt;
     }
-    std::uint32_t attributes = 0;
-    const bool read = IsFatVolume(fd) && ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0;
+    const std::optional<std::uint32_t> attributes =
+        IsFatVolume(fd) ? CurrentFatAttributeAccess().Get(fd) : std::nullopt;
     ::close(fd);
-    return read ? std::optional<std::uint32_t>(attributes) : std::nullopt;
+    return attributes;
 }
 
 bool SetFatAttributes(const std::string& path, std::uint32_t attributes) {
@@ -96,7 +119,7 @@ bool SetFatAttributes(const std::string& path, std::uint32_t attributes) {
     if (fd < 0) {
         return false;
     }
-    const bool set = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attributes) == 0;
+    const bool set = CurrentFatAttributeAccess().Set(fd, attributes);
     ::close(fd);
     return set;
 }
@@ -291,13 +314,22 @@ bool MoveByHiddenList(const std::string& source, const std::string& target, bool
     return false;
 }
 
+std::string NoAttributeText(const std::string& path) {
+    return "cannot hide " + path +
+           ": the driver of its volume cannot set the FAT hidden attribute, which the "
+           "recorder reads";
+}
+
 bool MoveChangingVisibility(const std::string& source, const std::string& target, bool hide,
-                            std::string* error) {
+                            HidingMethod method, std::string* error) {
     if (!CheckMove(source, target, error)) {
         return false;
     }
     if (const std::optional<bool> moved = MoveByFatAttribute(source, target, hide, error)) {
         return *moved;
+    }
+    if (method == HidingMethod::kAttributeOnly) {
+        return Fail(error, NoAttributeText(source));
     }
     return MoveByHiddenList(source, target, hide, error);
 }
@@ -375,30 +407,38 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::string& fold
     return entries;
 }
 
-bool MoveIntoHiding(const std::string& from, const std::string& to, std::string* error) {
-    return MoveChangingVisibility(from, to, /*hide=*/true, error);
+bool MoveIntoHiding(const std::string& from, const std::string& to, HidingMethod method,
+                    std::string* error) {
+    return MoveChangingVisibility(from, to, /*hide=*/true, method, error);
 }
 
-bool MoveOutOfHiding(const std::string& to, const std::string& from, std::string* error) {
-    return MoveChangingVisibility(to, from, /*hide=*/false, error);
+bool MoveOutOfHiding(const std::string& to, const std::string& from, HidingMethod method,
+                     std::string* error) {
+    return MoveChangingVisibility(to, from, /*hide=*/false, method, error);
 }
 
-bool MoveToTrash(const std::string& path, std::string* error) {
-    // GIO resolves an empty path to the current folder, which must never be trashed by accident.
-    if (path.empty()) {
-        return Fail(error, "cannot move to the Trash: no file given");
+bool CanSetHiddenAttribute(const std::string& path, std::string* error) {
+    // Setting the attributes a file already has changes nothing, and proves the driver
+    // takes the call.
+    const std::optional<std::uint32_t> attributes = FatAttributesOf(path);
+    if (!attributes || !SetFatAttributes(path, *attributes)) {
+        return Fail(error, NoAttributeText(path));
     }
-    GFile* file = g_file_new_for_path(path.c_str());
-    GError* failure = nullptr;
-    const bool trashed = g_file_trash(file, nullptr, &failure) != FALSE;
-    g_object_unref(file);
-    if (trashed) {
-        return true;
-    }
-    std::string text = failure != nullptr ? std::string(failure->message)
-                                          : "cannot move " + path + " to the Trash";
-    g_clear_error(&failure);
-    return Fail(error, std::move(text));
+    return true;
+}
+
+bool SetHiddenAttribute(const std::string& path, bool hidden) {
+    const std::optional<std::uint32_t> before = FatAttributesOf(path);
+    return before && SetFatAttributes(path, hidden ? (*before | kFatHiddenAttribute)
+                                                   : (*before & ~kFatHiddenAttribute));
+}
+
+const FatAttributeAccess& CurrentFatAttributeAccess() {
+    return *fat_attributes.load();
+}
+
+void ReplaceFatAttributeAccess(const FatAttributeAccess* access) {
+    fat_attributes.store(access != nullptr ? access : &kernel_fat_attributes);
 }
 
 }  // namespace ardelle::platform

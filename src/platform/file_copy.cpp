@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/posix_io.h"
 
@@ -18,6 +19,7 @@ namespace ardelle::platform {
 namespace {
 
 constexpr std::uint64_t kCopyPiece = 32ull << 20;
+constexpr TemporaryNaming kPendingNaming{".part", 12};
 
 std::string ErrnoText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
@@ -37,16 +39,6 @@ std::string HiddenPartName(const std::string& final_path) {
     const std::string folder = FolderOf(final_path);
     const std::string name = final_path.substr(folder.empty() ? 0 : folder.size() + 1);
     return (folder.empty() ? std::string() : folder + "/") + "." + name + suffix;
-}
-
-void SyncFolderOf(const std::string& path) {
-    const std::string folder = FolderOf(path);
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // Renames without replacing: renameat2 where the filesystem knows the flag, else a hard
@@ -146,8 +138,20 @@ PendingFile::~PendingFile() {
 bool PendingFile::Create(const std::string& final_path, std::string* error) {
     Abort();
     final_ = final_path;
-    temporary_ = HiddenPartName(final_path);
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // What killed writes left in this folder goes before anything new is written there.
+    RemoveStaleTemporaries(FolderOf(final_path), kPendingNaming);
+    constexpr int kAttempts = 8;
+    for (int attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
+        temporary_ = HiddenPartName(final_path);
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd_ < 0 && errno != EEXIST) {
+            break;
+        }
+        if (fd_ >= 0 && !LockNewTemporary(fd_)) {
+            ::close(fd_);  // a sweep took it before the lock was ours
+            fd_ = -1;
+        }
+    }
     if (fd_ < 0) {
         SetError(error, ErrnoText("cannot create", temporary_));
         temporary_.clear();
@@ -216,14 +220,12 @@ bool PendingFile::Commit(bool replace, std::string* error) {
         SetError(error, "nothing was written to " + final_);
         return false;
     }
-    const bool synced = ::fsync(fd_) == 0;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
-    if (!synced || !closed) {
+    if (::fsync(fd_) != 0) {
         SetError(error, ErrnoText("cannot write", final_));
         Abort();
         return false;
     }
+    // Renamed while the lock is held, so that no sweep can take the file in between.
     const bool renamed = replace ? ::rename(temporary_.c_str(), final_.c_str()) == 0
                                  : RenameNoReplace(temporary_, final_);
     if (!renamed) {
@@ -233,7 +235,13 @@ bool PendingFile::Commit(bool replace, std::string* error) {
         return false;
     }
     temporary_.clear();
-    SyncFolderOf(final_);
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!closed) {
+        SetError(error, ErrnoText("cannot write", final_));
+        return false;
+    }
+    detail::SyncFolderOf(final_);
     return true;
 }
 
@@ -244,13 +252,14 @@ void PendingFile::StartFlush() {
 }
 
 void PendingFile::Abort() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    // Removed before the lock goes with the descriptor.
     if (!temporary_.empty()) {
         ::unlink(temporary_.c_str());
         temporary_.clear();
+    }
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 

@@ -35,7 +35,9 @@ using CopyProgress = std::function<bool(std::uint64_t copied)>;
 // An output file written under a hidden temporary name in its final folder and renamed
 // into place only by Commit, after it was flushed to disk. Destroyed or aborted before
 // that, it removes the temporary file: a failed or stopped write never leaves a partial
-// file under the final name.
+// file under the final name. The temporary ".NAME.<12 hex digits>.part" is flocked while
+// it is written; Create first removes the unlocked ones of this user in the folder, which
+// only a writer that was killed can have left.
 class PendingFile {
   public:
     PendingFile() = default;

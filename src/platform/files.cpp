@@ -6,25 +6,17 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <random>
+
+#include "platform/file_lock.h"
+#include "platform/posix_io.h"
 
 namespace ardelle::platform {
 namespace {
 
-// Writes all of bytes to fd, retrying short writes and interruptions.
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::size_t kTemporaryHexDigits = 16;
 
 std::string TemporaryNameBeside(const std::string& path) {
     static thread_local std::mt19937_64 generator{std::random_device{}()};
@@ -36,13 +28,53 @@ std::string TemporaryNameBeside(const std::string& path) {
     return (folder.empty() ? std::string() : folder + "/") + "." + name + suffix;
 }
 
-void SyncFolder(const std::string& folder) {
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+// Creates and locks a new temporary file beside path; -1 when none can be made.
+int CreateLockedTemporary(const std::string& path, std::string* temporary) {
+    constexpr int kAttempts = 8;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        *temporary = TemporaryNameBeside(path);
+        const int fd = ::open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) {
+            return -1;
+        }
+        if (fd >= 0 && LockNewTemporary(fd)) {
+            return fd;
+        }
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
+    return -1;
+}
+
+// Gives the new file the owner and mode of the one it replaces. False when the owner
+// cannot be kept; a mode the filesystem cannot store (FAT) is not an error.
+bool TakeOverOwnership(int fd, const struct stat& replaced) {
+    struct stat made {};
+    if (::fstat(fd, &made) != 0) {
+        return false;
+    }
+    if ((made.st_uid != replaced.st_uid || made.st_gid != replaced.st_gid) &&
+        ::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+        return false;
+    }
+    // After the owner: a change of owner clears the set-id bits.
+    if ((made.st_mode & 07777) != (replaced.st_mode & 07777)) {
+        (void)::fchmod(fd, replaced.st_mode & 07777);
+    }
+    return true;
+}
+
+// Overwrites an existing file through its own inode, which keeps its owner; not atomic,
+// so used only where a replacement would change who owns the file.
+bool RewriteInPlace(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = detail::WriteFully(fd, bytes) &&
+                         ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && written;
 }
 
 }  // namespace
@@ -101,6 +133,18 @@ bool MakeFolders(const std::string& path) {
     return ::mkdir(path.c_str(), 0755) == 0 || (errno == EEXIST && IsDirectory(path));
 }
 
+bool RemoveTree(const std::string& path, std::string* error) {
+    std::error_code failure;
+    std::filesystem::remove_all(path, failure);
+    if (failure) {
+        if (error != nullptr) {
+            *error = "cannot remove " + path + ": " + failure.message();
+        }
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -127,19 +171,37 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    const std::string temporary = TemporaryNameBeside(path);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    RemoveStaleTemporariesOf(path);
+    struct stat replaced {};
+    const bool replaces = ::lstat(path.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+    std::string temporary;
+    const int fd = CreateLockedTemporary(path, &temporary);
     if (fd < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (replaces && !TakeOverOwnership(fd, replaced)) {
         ::unlink(temporary.c_str());
+        ::close(fd);
+        return RewriteInPlace(path, bytes);
+    }
+    const bool written = detail::WriteFully(fd, bytes) && ::fsync(fd) == 0;
+    // Renamed while still locked, so that no sweep can take it between close and rename.
+    const bool renamed = written && ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!renamed) {
+        ::unlink(temporary.c_str());
+    }
+    const bool closed = ::close(fd) == 0;
+    if (!renamed || !closed) {
         return false;
     }
-    SyncFolder(FolderOf(path));
+    detail::SyncFolderOf(path);
     return true;
+}
+
+void RemoveStaleTemporariesOf(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const std::string name = path.substr(folder.empty() ? 0 : folder.size() + 1);
+    RemoveStaleTemporaries(folder, {kTemporarySuffix, kTemporaryHexDigits, name});
 }
 
 std::string FolderOf(const std::string& path) {

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
 
 namespace ardelle::platform::detail {
 
@@ -25,6 +30,32 @@ inline std::size_t ReadFullyAt(int fd, void* buffer, std::size_t length, std::ui
         done += static_cast<std::size_t>(got);
     }
     return done;
+}
+
+// Writes all of bytes to fd, retrying short writes and interruptions.
+inline bool WriteFully(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Flushes the folder that holds path, so that a rename or removal in it lasts a crash.
+inline void SyncFolderOf(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 }  // namespace ardelle::platform::detail

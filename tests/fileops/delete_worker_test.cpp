@@ -78,7 +78,29 @@ bool Exists(const catalogue::RecordingEntry& entry) {
     return platform::PathExists(entry.front_path);
 }
 
-TEST(DeleteWorker, StopAfterTwoOfFiveKeepsTheRest) {
+// Deletes on a card whose driver sets the FAT hidden attribute.
+class DeleteWorker : public ::testing::Test {
+  protected:
+    testing::FakeFatAttributes attributes;
+};
+
+TEST(DeleteWorkerWithoutAttribute, ACardThatCannotHideFilesFailsWithTheReason) {
+    CardFixture card;
+    card.AddRun("A___", 1, 2);
+    const StagedVolume volume(card.root(), "exfat");
+    DeleteRequest request;
+    request.selection = CardRecordings(card, 2);
+    const DeleteRun run = RunDelete(request, -1);
+    EXPECT_EQ(run.outcome.result, OperationResult::kFailed);
+    EXPECT_TRUE(run.outcome.deleted_sequences.empty());
+    EXPECT_NE(run.outcome.error.find("FAT hidden attribute"), std::string::npos)
+        << run.outcome.error;
+    EXPECT_TRUE(Exists(request.selection[0]));
+    EXPECT_TRUE(Exists(request.selection[1]));
+    EXPECT_EQ(run.shown, std::vector<std::string>{std::string("ERROR: ") + kDeleteFailedText});
+}
+
+TEST_F(DeleteWorker, StopAfterTwoOfFiveKeepsTheRest) {
     CardFixture card;
     card.AddRun("A___", 1, 5);
     const StagedVolume volume(card.root());
@@ -94,7 +116,7 @@ TEST(DeleteWorker, StopAfterTwoOfFiveKeepsTheRest) {
     EXPECT_TRUE(run.shown.empty());
 }
 
-TEST(DeleteWorker, FailureStopsWithItsMessageAndKeepsWhatWasDone) {
+TEST_F(DeleteWorker, FailureStopsWithItsMessageAndKeepsWhatWasDone) {
     CardFixture card;
     card.AddRun("A___", 1, 3);
     testing::Touch(card.root(), "Normal/Rear/" + MovieName("A___", 2, 'R').replace(27, 3, "DMY"));
@@ -115,7 +137,7 @@ TEST(DeleteWorker, FailureStopsWithItsMessageAndKeepsWhatWasDone) {
     EXPECT_EQ(run.posted.back(), AppMessage::kOperationEnded);
 }
 
-TEST(DeleteWorker, StillsBecomeNumberedPlaceholdersAndComplete) {
+TEST_F(DeleteWorker, StillsBecomeNumberedPlaceholdersAndComplete) {
     CardFixture card;
     catalogue::ResetSequenceCounters();
     catalogue::RecordingList stills;

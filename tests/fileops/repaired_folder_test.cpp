@@ -9,6 +9,7 @@
 #include "base/settings.h"
 #include "base/user_dialogs.h"
 #include "fileops/repaired_folder.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
@@ -81,6 +82,29 @@ TEST(RepairFolder, LiesInTheTemporaryFolderAndIsTrashedWhole) {
               "old");
     EXPECT_FALSE(DeleteToRecycleBin(RepairFolderPath()));           // nothing there
     EXPECT_FALSE(DeleteToRecycleBin("/" + std::string(300, 'x')));  // never such long paths
+}
+
+// /tmp is a tmpfs on many systems, and GIO has no Trash there: the folder of repaired
+// copies, the program's own temporary data, is removed directly.
+TEST(RepairFolder, IsRemovedWhereItCannotBeTrashed) {
+    char pattern[] = "/dev/shm/ardelle-repair-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        GTEST_SKIP() << "needs /dev/shm";
+    }
+    const std::string shm = pattern;
+    const std::string saved = platform::TemporaryFolder();
+    ::setenv("TMPDIR", shm.c_str(), 1);
+    Fill("A___-230415-101500-000001F.MP4", "copy");
+    Fill("A___-230415-101500-000002F.MP4", "copy");
+    ScriptedMessages no(0);
+    FixedPicker unused("/nowhere");
+    OfferToKeepRepairedFiles(no, unused);
+    EXPECT_EQ(no.asked.size(), 1u);
+    EXPECT_FALSE(fs::exists(shm + "/repaired_movie_files"));
+    OfferToKeepRepairedFiles(no, unused);
+    EXPECT_EQ(no.asked.size(), 1u) << "the question does not come back";
+    ::setenv("TMPDIR", saved.c_str(), 1);
+    fs::remove_all(shm);
 }
 
 TEST(RepairFolder, OpeningARecordingDropsItsStaleCopyAndPlaysTheRecording) {

@@ -110,13 +110,13 @@ TEST(MoveIntoHiding, RoundTripListsTheHiddenNameAndKeepsTheOthers) {
         SCOPED_TRACE(c.list_before.value_or(kAbsent));
         HidingFolder f(c.list_before);
         std::string error;
-        ASSERT_TRUE(MoveIntoHiding(f.from, f.to, &error)) << error;
+        ASSERT_TRUE(MoveIntoHiding(f.from, f.to, HidingMethod::kAttributeOrList, &error)) << error;
         EXPECT_FALSE(PathExists(f.from));
         EXPECT_EQ(ContentOf(f.to), "movie");
         EXPECT_EQ(ContentOf(f.list), c.list_while_hidden);
         EXPECT_TRUE(ListingOf(f.folder.path())["hidden_F.MP4"].hidden);
 
-        ASSERT_TRUE(MoveOutOfHiding(f.to, f.from, &error)) << error;
+        ASSERT_TRUE(MoveOutOfHiding(f.to, f.from, HidingMethod::kAttributeOrList, &error)) << error;
         EXPECT_FALSE(PathExists(f.to));
         EXPECT_EQ(ContentOf(f.from), "movie");
         EXPECT_EQ(ContentOf(f.list), c.list_after);
@@ -154,7 +154,7 @@ TEST(MoveIntoHiding, FailureChangesNothing) {
         const std::string to_before = ContentOf(f.to);
         const std::string list_before = ContentOf(f.list);
         std::string error;
-        EXPECT_FALSE(MoveIntoHiding(f.from, f.to, &error));
+        EXPECT_FALSE(MoveIntoHiding(f.from, f.to, HidingMethod::kAttributeOrList, &error));
         EXPECT_NE(error.find(c.error_part), std::string::npos) << error;
         EXPECT_NE(error.find(f.from), std::string::npos) << error;
         EXPECT_EQ(ContentOf(f.from), from_before);
@@ -166,9 +166,9 @@ TEST(MoveIntoHiding, FailureChangesNothing) {
 TEST(MoveOutOfHiding, NeverReplacesTheVisibleName) {
     HidingFolder f("keep.MP4\n");
     std::string error;
-    ASSERT_TRUE(MoveIntoHiding(f.from, f.to, &error)) << error;
+    ASSERT_TRUE(MoveIntoHiding(f.from, f.to, HidingMethod::kAttributeOrList, &error)) << error;
     ASSERT_TRUE(WriteFileAtomically(f.from, "new recording"));
-    EXPECT_FALSE(MoveOutOfHiding(f.to, f.from, &error));
+    EXPECT_FALSE(MoveOutOfHiding(f.to, f.from, HidingMethod::kAttributeOrList, &error));
     EXPECT_NE(error.find("File exists"), std::string::npos) << error;
     EXPECT_EQ(ContentOf(f.from), "new recording");
     EXPECT_EQ(ContentOf(f.to), "movie");
