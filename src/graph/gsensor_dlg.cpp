@@ -1,0 +1,286 @@
+#include "graph/gsensor_dlg.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/screen_scale.h"
+
+namespace ardelle::graph {
+namespace {
+
+constexpr int kTileColumns = 1024;
+constexpr std::size_t kTilesKept = 4;
+// Mark labels reach this far right of their line and are drawn into the tile they overlap.
+constexpr int kLabelReach = 40;
+
+const QColor kGridLine(44, 44, 44), kGridFullScale(70, 70, 70), kZeroLine(130, 130, 130);
+const QColor kBand(170, 0, 0, 127);
+
+QColor ToQColor(Rgb c) {
+    return {c.r, c.g, c.b};
+}
+
+}  // namespace
+
+CGSensorDlg::CGSensorDlg(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    label_font_.setPixelSize(12);
+}
+
+void CGSensorDlg::SetScale(double layout_scale, double font_scale) {
+    scale_ = layout_scale > 0 ? layout_scale : 1.0;
+    font_scale_ = font_scale > 0 ? font_scale : 1.0;
+    label_font_.setPixelSize(std::max(8, base::ScaledLength(12, font_scale_)));
+    Rebuild();
+}
+
+void CGSensorDlg::SetLabelFont(const QFont& font) {
+    label_font_ = font;
+    Rebuild();
+}
+
+GraphLayout CGSensorDlg::Layout() const {
+    return GraphLayout(width(), height(), scale_, font_scale_);
+}
+
+void CGSensorDlg::SetTelemetry(const GraphTelemetry& telemetry, std::int64_t frame_count,
+                               int scale_mode) {
+    sensors_.assign(telemetry.sensors.begin(), telemetry.sensors.end());
+    frame_map_.assign(telemetry.frame_map.begin(), telemetry.frame_map.end());
+    frame_count_ = std::max<std::int64_t>(frame_count, 0);
+    current_frame_ = 0;
+    scale_mode_ = scale_mode;
+    has_data_ = true;
+    Rebuild();
+}
+
+void CGSensorDlg::ClearTelemetry() {
+    sensors_.clear();
+    frame_map_.clear();
+    has_data_ = false;
+    scale_mode_ = 0;
+    current_frame_ = 0;
+    Rebuild();
+}
+
+void CGSensorDlg::SetScaleMode(int scale_mode) {
+    scale_mode_ = scale_mode;
+    Rebuild();
+}
+
+void CGSensorDlg::SetSwitches(const SeriesSwitches& switches) {
+    switches_ = switches;
+    Rebuild();
+}
+
+std::int64_t CGSensorDlg::WindowStart() const {
+    return WindowStartColumn(Layout(), static_cast<std::int64_t>(frame_map_.size()),
+                             current_frame_);
+}
+
+bool CGSensorDlg::TracesShown() const {
+    return has_data_ && !sensors_.empty() &&
+           current_frame_ < static_cast<std::int64_t>(frame_map_.size());
+}
+
+void CGSensorDlg::SetCurrentFrame(std::int64_t frame) {
+    current_frame_ = std::max<std::int64_t>(frame, 0);
+    const int x = Layout().CursorX(current_frame_, frame_count_);
+    if (TracesShown() && WindowStart() != frame_start_) {
+        update();  // the visible slice of the traces moved
+    } else if (x != cursor_x_) {
+        update(QRect(cursor_x_, 0, 1, height()));
+        update(QRect(x, 0, 1, height()));
+    }
+}
+
+void CGSensorDlg::resizeEvent(QResizeEvent* /*event*/) {
+    Rebuild();
+}
+
+void CGSensorDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (sink_ == nullptr) {
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        sink_->Post({AppMessage::kGraphPreviousMark, 0, 0});
+    } else if (event->button() == Qt::RightButton) {
+        sink_->Post({AppMessage::kGraphNextMark, 0, 0});
+    }
+}
+
+void CGSensorDlg::Rebuild() {
+    tiles_.clear();
+    frame_start_ = -1;
+    const GraphLayout layout = Layout();
+    strip_ = {};
+    if (has_data_) {
+        strip_ = RunTracePass({sensors_, frame_map_}, layout,
+                              StripPlan(layout, static_cast<std::int64_t>(frame_map_.size())),
+                              scale_mode_, switches_);
+    }
+    BuildBackground();
+    update();
+}
+
+QImage CGSensorDlg::GridTile(const GraphLayout& layout) const {
+    const int s5 = base::ScaledLength(5, scale_);
+    QImage tile(std::max(1, layout.GridTileWidth()), std::max(1, layout.GridHeight()),
+                QImage::Format_RGB32);
+    tile.fill(Qt::black);
+    QPainter p(&tile);
+    const int left = layout.LeftMargin(), h = layout.GridHeight(), zero = layout.ZeroY();
+    const int half = layout.TraceLimit() / 2;
+    const int step = std::max(2, base::ScaledLength(40, scale_));
+    p.setPen(kGridLine);
+    for (int x = left; x < tile.width(); x += step) {
+        p.drawLine(x, s5, x, h - s5);
+    }
+    p.drawLine(left, zero - half, tile.width(), zero - half);
+    p.drawLine(left, zero + half, tile.width(), zero + half);
+    p.setPen(kGridFullScale);
+    p.drawLine(left, s5, tile.width(), s5);
+    p.drawLine(left, h - s5, tile.width(), h - s5);
+    QPen dotted(kZeroLine);
+    dotted.setStyle(Qt::DotLine);
+    p.setPen(dotted);
+    p.drawLine(left, zero, tile.width(), zero);
+    return tile;
+}
+
+void CGSensorDlg::BuildBackground() {
+    const GraphLayout layout = Layout();
+    background_ = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
+    background_.fill(Qt::black);
+    if (layout.TileWidth() <= 0 || width() <= 0) {
+        return;
+    }
+    QPainter p(&background_);
+    const QImage tile = GridTile(layout);
+    for (const int x : layout.GridTilePositions()) {
+        p.drawImage(x, 0, tile);
+    }
+    const AxisLabels labels = AxisLabelsFor(scale_mode_);
+    p.setFont(label_font_);
+    p.setPen(Qt::white);
+    const auto draw = [&p](const Rect& r, std::string_view text) {
+        p.drawText(QRect(r.x, r.y, r.width, r.height), Qt::AlignRight | Qt::AlignTop,
+                   QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    };
+    draw(layout.PositiveLabelBox(), labels.positive);
+    draw(layout.ZeroLabelBox(), labels.zero);
+    draw(layout.NegativeLabelBox(), labels.negative);
+}
+
+void CGSensorDlg::DrawMark(QPainter& p, const GraphLayout& layout, const GraphMark& mark,
+                           int x) const {
+    const MarkStyle& style = StyleOfKind(mark.kind);
+    p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    p.setPen(ToQColor(style.colour));
+    p.drawLine(x, layout.MarkBottom(), x, 0);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const int top = layout.LabelTop(style.row);
+    if (mark.kind == kStarKind) {
+        const double size = 11 * scale_, cx = x + 1 + size / 2, cy = top + size / 2;
+        QPolygonF star;
+        for (int i = 0; i < 10; ++i) {
+            const double r = (i % 2 == 0 ? 0.5 : 0.22) * size;
+            const double a = -M_PI / 2 + i * M_PI / 5;
+            star << QPointF(cx + r * std::cos(a), cy + r * std::sin(a));
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(ToQColor(style.colour));
+        p.drawPolygon(star);
+        p.setBrush(Qt::NoBrush);
+        return;
+    }
+    p.setPen(Qt::white);
+    p.setFont(label_font_);
+    p.drawText(QRect(x + 1, top, kLabelReach, height()), Qt::AlignLeft | Qt::AlignTop,
+               QString::fromUtf8(style.label.data(), static_cast<qsizetype>(style.label.size())));
+}
+
+const QImage& CGSensorDlg::Tile(std::int64_t index) {
+    const auto found = std::find_if(tiles_.begin(), tiles_.end(),
+                                    [index](const auto& t) { return t.first == index; });
+    if (found != tiles_.end()) {
+        tiles_.splice(tiles_.begin(), tiles_, found);
+        return tiles_.front().second;
+    }
+    const GraphLayout layout = Layout();
+    const std::int64_t x0 = index * kTileColumns;
+    QImage tile(kTileColumns, std::max(1, height()), QImage::Format_RGB32);
+    tile.fill(Qt::black);
+    QPainter p(&tile);
+    p.translate(static_cast<double>(-x0), 0.0);
+    // Traces merge their colours where they cross (the additive look of the recorder's graph).
+    p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+        p.setPen(ToQColor(AxisColour(axis)));
+        for (const TraceSegment& s : strip_.segments[static_cast<std::size_t>(axis)]) {
+            if (std::max(s.x0, s.x1) >= x0 && std::min(s.x0, s.x1) < x0 + kTileColumns) {
+                p.drawLine(s.x0, s.y0, s.x1, s.y1);
+            }
+        }
+    }
+    for (const GraphMark& mark : strip_.marks) {
+        if (mark.x + kLabelReach >= x0 && mark.x < x0 + kTileColumns) {
+            DrawMark(p, layout, mark, mark.x);
+        }
+    }
+    p.end();
+    tiles_.emplace_front(index, std::move(tile));
+    if (tiles_.size() > kTilesKept) {
+        tiles_.pop_back();
+    }
+    return tiles_.front().second;
+}
+
+void CGSensorDlg::Compose(std::int64_t start) {
+    frame_ = background_.copy();
+    frame_start_ = start;
+    if (!TracesShown() || strip_.width <= 0) {
+        return;
+    }
+    const GraphLayout layout = Layout();
+    const int left = layout.LeftMargin();
+    QPainter p(&frame_);
+    p.setClipRect(left, 0, width() - left, height());
+    const std::int64_t end = start + (width() - left);
+    for (const BandSpan& band : strip_.bands) {
+        if (band.x1 > start && band.x0 < end) {
+            const Rect box =
+                layout.BandBox(left + static_cast<int>(band.x0 - start), band.x1 - band.x0);
+            p.fillRect(box.x, box.y, box.width, box.height, kBand);
+        }
+    }
+    p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    for (std::int64_t t = std::max<std::int64_t>(0, start - kLabelReach) / kTileColumns;
+         t * kTileColumns < std::min<std::int64_t>(end, strip_.width); ++t) {
+        p.drawImage(left + static_cast<int>(t * kTileColumns - start), 0, Tile(t));
+    }
+}
+
+void CGSensorDlg::paintEvent(QPaintEvent* event) {
+    const std::int64_t start = TracesShown() ? WindowStart() : 0;
+    if (frame_.size() != size() || start != frame_start_) {
+        Compose(start);
+    }
+    QPainter p(this);
+    const QRect dirty = event->rect();
+    p.drawImage(dirty, frame_, dirty);
+    const GraphLayout layout = Layout();
+    if (layout.TileWidth() == 0 || width() <= 0) {
+        return;
+    }
+    cursor_x_ = layout.CursorX(current_frame_, frame_count_);
+    p.setPen(Qt::white);
+    p.drawLine(cursor_x_, 0, cursor_x_, height() - 1);
+}
+
+}  // namespace ardelle::graph
