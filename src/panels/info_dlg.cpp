@@ -224,7 +224,8 @@ void CInfoDlg::DrawBadgeAndIcons(QPainter& p, const InfoPanelLayout& layout) con
         p.drawPath(pin.simplified());
         p.setBrush(kPanelBackground);
         p.drawEllipse(QPointF(cx, top + r), r * 0.4, r * 0.4);
-    } else if (gps == GpsIndicator::kOff) {
+    } else if (gps == GpsIndicator::kOff && fields_.voltage_shown == 0) {
+        // The battery voltage takes the same place; parking recordings have no fix anyway.
         p.setPen(Qt::white);
         p.setFont(normal_font_);
         p.drawText(ToQRect(layout.GpsOff()), Qt::AlignRight | Qt::AlignTop, "OFF");

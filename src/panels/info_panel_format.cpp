@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/ui_text.h"
+#include "catalogue/recording_names.h"
 
 namespace ardelle::panels {
 namespace {
@@ -154,6 +155,11 @@ std::optional<std::string> FormatShownTime(const InfoPanelFields& f) {
         return std::nullopt;
     }
     return FormatCalendar(shown);
+}
+
+int VoltageShownFor(int voltage_trace, int front_class, int rear_class) {
+    return voltage_trace != 0 &&
+           (catalogue::IsParkingClass(front_class) || catalogue::IsParkingClass(rear_class));
 }
 
 std::optional<std::string> FormatVoltage(int aux) {

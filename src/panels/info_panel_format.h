@@ -60,6 +60,10 @@ std::optional<std::string> FormatShownTime(const InfoPanelFields& fields);
 platform::CalendarTime AddHundredNanoseconds(const platform::CalendarTime& start,
                                              std::int64_t units);
 
+// The voltage-shown flag: the card holds a voltage trace and the front or the rear file is a
+// parking recording (trigger classes of catalogue::TriggerClassOf).
+int VoltageShownFor(int voltage_trace, int front_class, int rear_class);
+
 // The battery voltage "%.1f" of an auxiliary value in tenths; nothing for no value.
 std::optional<std::string> FormatVoltage(int aux);
 

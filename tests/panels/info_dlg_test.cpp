@@ -93,6 +93,33 @@ TEST_F(InfoPanelWidget, ValuesShowInTheirAxisColourAndPlaceholdersDoNot) {
         20);
 }
 
+TEST_F(InfoPanelWidget, ParkingRecordingShowsItsVoltageAndTheSwitchedOffDisplays) {
+    const InfoPanelLayout layout(1.0, 1.0);
+    const Rect v = layout.Voltage();
+    const QRect voltage_box(v.x, v.y, v.width - 14, v.height);  // the digits, not the "V"
+    InfoPanelFields& f = panel_.fields();
+    f.voltage_trace = 1;
+    f.voltage_shown = VoltageShownFor(f.voltage_trace, 4, 4);
+    f.speed_display = 0;
+    f.gps_display = 0;
+    f.badge = ResolutionBadge('H', 720);
+    telemetry::SensorSample sample;
+    sample.status = 'r';
+    sample.aux = 124;
+    panel_.ShowPosition(0, &sample, nullptr);
+    const QImage with_voltage = Picture();
+    ardelle::testing::SaveTestPicture(with_voltage, "info_panel_parking.png");
+    EXPECT_GT(CountColoured(with_voltage, voltage_box, qRgb(255, 255, 255)), 10);
+    sample.aux = -1;  // no reading: the placeholder, no digits
+    panel_.ShowPosition(0, &sample, nullptr);
+    EXPECT_EQ(CountColoured(Picture(), voltage_box, qRgb(255, 255, 255)), 0);
+    // The parking status icon is orange.
+    const Rect cell = layout.StatusCell();
+    EXPECT_GT(CountColoured(with_voltage, QRect(cell.x, cell.y, cell.width, cell.height),
+                            qRgb(240, 150, 30)),
+              20);
+}
+
 // Plays the shock recording frame by frame as the tick does and keeps the picture of the
 // frame that shows the Y shock: panel and graph in the main window's places.
 TEST(PanelAndGraph, PictureDuringPlaybackOfAShockRecording) {

@@ -118,6 +118,17 @@ TEST(InfoPanelFormat, VoltageRateStatusAndGps) {
     EXPECT_EQ(FormatVoltage(0), "0.0");
     EXPECT_EQ(FormatVoltage(-1), std::nullopt);
     EXPECT_EQ(FormatVoltage(-30), std::nullopt);  // no battery reads negative
+    const struct {
+        int trace, front, rear, shown;
+    } voltage[] = {
+        {1, 4, 4, 1}, {1, 5, -1, 1}, {1, -1, 4, 1},  // parking, parking shock, rear file only
+        {1, 0, 0, 0}, {1, 1, 6, 0},                  // not parking
+        {0, 4, 4, 0},                                // no voltage trace on the card
+    };
+    for (const auto& c : voltage) {
+        EXPECT_EQ(VoltageShownFor(c.trace, c.front, c.rear), c.shown)
+            << c.trace << " " << c.front << " " << c.rear;
+    }
 
     base::SetUiLanguage(0);
     const struct {
