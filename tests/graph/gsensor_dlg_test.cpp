@@ -9,12 +9,10 @@
 #include <filesystem>
 #include <vector>
 
+#include "bound_telemetry.h"
 #include "graph/gsensor_dlg.h"
 #include "graph_fixture.h"
 #include "offscreen_qt.h"
-#include "sample_card/card_plan.h"
-#include "telemetry/box_walks.h"
-#include "telemetry/telemetry_file.h"
 
 namespace ardelle::graph {
 namespace {
@@ -69,19 +67,15 @@ TEST_F(GraphWidget, MarksAndTracesOfAShockRecordingLandInTheirColumns) {
         GTEST_SKIP() << "no test card";
     }
     const auto plan = samplecard::MakeCardPlan({ARDELLE_TEST_CARD_SECONDS, 0, 1});
-    const auto shock = std::find_if(plan.recordings.begin(), plan.recordings.end(),
-                                    [](const auto& r) { return r.trigger == "AG__"; });
-    ASSERT_NE(shock, plan.recordings.end());
-    const std::string path = root + "/" + shock->RelativePath(samplecard::Camera::kFront);
-    telemetry::TelemetryFile probe, file;
-    const auto timing = telemetry::ReadMovieTiming(probe, path);
-    ASSERT_TRUE(timing && file.Open(path));
-    file.set_frame_duration_ms(timing->frame_duration_ms);
-    ASSERT_TRUE(file.BindToFrames(timing->frame_count));
+    const samplecard::Recording* shock = ardelle::testing::FindRecording(plan, "AG__");
+    ASSERT_NE(shock, nullptr);
+    telemetry::TelemetryFile file;
+    const auto frames = ardelle::testing::LoadBoundFront(root, *shock, file);
+    ASSERT_TRUE(frames);
 
-    graph_.SetTelemetry({file.sensors(), file.frame_map()}, timing->frame_count,
+    graph_.SetTelemetry({file.sensors(), file.frame_map()}, *frames,
                         ScaleModeFor(file.max_abs_g()));
-    graph_.SetCurrentFrame(timing->frame_count / 2);
+    graph_.SetCurrentFrame(*frames / 2);
     const QImage image = Picture(graph_);
     ardelle::testing::SaveTestPicture(image, "graph_shock_recording.png");
 

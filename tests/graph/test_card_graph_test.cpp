@@ -8,11 +8,9 @@
 #include <set>
 #include <tuple>
 
+#include "bound_telemetry.h"
 #include "graph/map_marks.h"
 #include "graph/trace_pass.h"
-#include "sample_card/card_plan.h"
-#include "telemetry/box_walks.h"
-#include "telemetry/telemetry_file.h"
 
 namespace ardelle::graph {
 namespace {
@@ -53,16 +51,8 @@ class TestCardGraph : public ::testing::Test {
             GTEST_SKIP() << "no test card at " << root_;
         }
     }
-    // Opens and binds the front telemetry as the player does.
     bool Load(const Recording& r, telemetry::TelemetryFile& file) const {
-        const std::string path = root_ + "/" + r.RelativePath(Camera::kFront);
-        telemetry::TelemetryFile probe;
-        const auto timing = telemetry::ReadMovieTiming(probe, path);
-        if (!timing || !file.Open(path)) {
-            return false;
-        }
-        file.set_frame_duration_ms(timing->frame_duration_ms);
-        return file.BindToFrames(timing->frame_count);
+        return ardelle::testing::LoadBoundFront(root_, r, file).has_value();
     }
 
     std::string root_ = ARDELLE_TEST_CARD_DIR;
@@ -130,12 +120,7 @@ TEST_F(TestCardGraph, EveryPlannedEventIsOneMarkAtItsColumn) {
 }
 
 TEST_F(TestCardGraph, SwitchingASeriesOffRemovesOnlyItsMarks) {
-    const Recording* speeding = nullptr;
-    for (const Recording& r : plan_.recordings) {
-        if (r.trigger == "A_O_") {
-            speeding = &r;
-        }
-    }
+    const Recording* speeding = ardelle::testing::FindRecording(plan_, "A_O_");
     ASSERT_NE(speeding, nullptr);
     telemetry::TelemetryFile file;
     ASSERT_TRUE(Load(*speeding, file));

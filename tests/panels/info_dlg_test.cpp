@@ -10,12 +10,10 @@
 #include <vector>
 
 #include "base/ui_text.h"
+#include "graph/bound_telemetry.h"
 #include "graph/gsensor_dlg.h"
 #include "graph/offscreen_qt.h"
 #include "panels/info_dlg.h"
-#include "sample_card/card_plan.h"
-#include "telemetry/box_walks.h"
-#include "telemetry/telemetry_file.h"
 
 namespace ardelle::panels {
 namespace {
@@ -130,15 +128,11 @@ TEST(PanelAndGraph, PictureDuringPlaybackOfAShockRecording) {
     }
     base::SetUiLanguage(0);
     const auto plan = samplecard::MakeCardPlan({ARDELLE_TEST_CARD_SECONDS, 0, 1});
-    const auto shock = std::find_if(plan.recordings.begin(), plan.recordings.end(),
-                                    [](const auto& r) { return r.trigger == "AG__"; });
-    ASSERT_NE(shock, plan.recordings.end());
-    const std::string path = root + "/" + shock->RelativePath(samplecard::Camera::kFront);
-    telemetry::TelemetryFile probe, file;
-    const auto timing = telemetry::ReadMovieTiming(probe, path);
-    ASSERT_TRUE(timing && file.Open(path));
-    file.set_frame_duration_ms(timing->frame_duration_ms);
-    ASSERT_TRUE(file.BindToFrames(timing->frame_count));
+    const samplecard::Recording* shock = ardelle::testing::FindRecording(plan, "AG__");
+    ASSERT_NE(shock, nullptr);
+    telemetry::TelemetryFile file;
+    const auto frame_count = ardelle::testing::LoadBoundFront(root, *shock, file);
+    ASSERT_TRUE(frame_count);
 
     QWidget window;
     window.setStyleSheet("background: black");
@@ -161,14 +155,14 @@ TEST(PanelAndGraph, PictureDuringPlaybackOfAShockRecording) {
     f.gps_display = file.header().gps_display;
     f.badge = ResolutionBadgeForPlayers(file.header().quality, 180, 90);
     f.rate_text = PlaybackRateText(1);
-    graph->SetTelemetry({file.sensors(), file.frame_map()}, timing->frame_count,
+    graph->SetTelemetry({file.sensors(), file.frame_map()}, *frame_count,
                         graph::ScaleModeFor(file.max_abs_g()));
 
     const auto& frames = file.frame_map();
     const int y_record = shock->marks[1].record;  // shock Y
     const auto shown = std::find(frames.begin(), frames.end(), y_record) - frames.begin() + 2;
     QImage picture;
-    for (std::int64_t frame = 0; frame < timing->frame_count; ++frame) {
+    for (std::int64_t frame = 0; frame < *frame_count; ++frame) {
         const auto& sample = file.sensors()[static_cast<std::size_t>(frames[frame])];
         const auto* gps =
             sample.gps_link >= 0 ? &file.gps()[static_cast<std::size_t>(sample.gps_link)] : nullptr;
