@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "base/screen_scale.h"
 
@@ -36,12 +37,12 @@ void CGSensorDlg::SetScale(double layout_scale, double font_scale) {
     scale_ = layout_scale > 0 ? layout_scale : 1.0;
     font_scale_ = font_scale > 0 ? font_scale : 1.0;
     label_font_.setPixelSize(std::max(8, base::ScaledLength(12, font_scale_)));
-    Rebuild();
+    RebuildAll();
 }
 
 void CGSensorDlg::SetLabelFont(const QFont& font) {
     label_font_ = font;
-    Rebuild();
+    RebuildAll();
 }
 
 GraphLayout CGSensorDlg::Layout() const {
@@ -54,28 +55,32 @@ void CGSensorDlg::SetTelemetry(const GraphTelemetry& telemetry, std::int64_t fra
     frame_map_.assign(telemetry.frame_map.begin(), telemetry.frame_map.end());
     frame_count_ = std::max<std::int64_t>(frame_count, 0);
     current_frame_ = 0;
-    scale_mode_ = scale_mode;
     has_data_ = true;
-    Rebuild();
+    SetScaleMode(scale_mode);
 }
 
 void CGSensorDlg::ClearTelemetry() {
     sensors_.clear();
     frame_map_.clear();
     has_data_ = false;
-    scale_mode_ = 0;
     current_frame_ = 0;
-    Rebuild();
+    SetScaleMode(0);
 }
 
 void CGSensorDlg::SetScaleMode(int scale_mode) {
+    // The labels show the scale; the strip's heights follow it.
+    const bool labels_change =
+        AxisLabelsFor(scale_mode).positive != AxisLabelsFor(scale_mode_).positive;
     scale_mode_ = scale_mode;
-    Rebuild();
+    if (labels_change || background_.isNull()) {
+        BuildBackground();
+    }
+    RebuildStrip();
 }
 
 void CGSensorDlg::SetSwitches(const SeriesSwitches& switches) {
     switches_ = switches;
-    Rebuild();
+    RebuildStrip();
 }
 
 std::int64_t CGSensorDlg::WindowStart() const {
@@ -100,7 +105,7 @@ void CGSensorDlg::SetCurrentFrame(std::int64_t frame) {
 }
 
 void CGSensorDlg::resizeEvent(QResizeEvent* /*event*/) {
-    Rebuild();
+    RebuildAll();
 }
 
 void CGSensorDlg::mouseReleaseEvent(QMouseEvent* event) {
@@ -114,7 +119,15 @@ void CGSensorDlg::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void CGSensorDlg::Rebuild() {
+void CGSensorDlg::RebuildAll() {
+    BuildBackground();
+    RebuildStrip();
+}
+
+void CGSensorDlg::RebuildStrip() {
+    for (auto& tile : tiles_) {
+        spare_tiles_.push_back(std::move(tile.second));
+    }
     tiles_.clear();
     frame_start_ = -1;
     const GraphLayout layout = Layout();
@@ -124,7 +137,6 @@ void CGSensorDlg::Rebuild() {
                               StripPlan(layout, static_cast<std::int64_t>(frame_map_.size())),
                               scale_mode_, switches_);
     }
-    BuildBackground();
     update();
 }
 
@@ -214,7 +226,16 @@ const QImage& CGSensorDlg::Tile(std::int64_t index) {
     }
     const GraphLayout layout = Layout();
     const std::int64_t x0 = index * kTileColumns;
-    QImage tile(kTileColumns, std::max(1, height()), QImage::Format_RGB32);
+    QImage tile;
+    while (!spare_tiles_.empty() && tile.isNull()) {  // reuse the memory of dropped tiles
+        if (spare_tiles_.back().height() == std::max(1, height())) {
+            tile = std::move(spare_tiles_.back());
+        }
+        spare_tiles_.pop_back();
+    }
+    if (tile.isNull()) {
+        tile = QImage(kTileColumns, std::max(1, height()), QImage::Format_RGB32);
+    }
     tile.fill(Qt::black);
     QPainter p(&tile);
     p.translate(static_cast<double>(-x0), 0.0);
@@ -236,33 +257,78 @@ const QImage& CGSensorDlg::Tile(std::int64_t index) {
     p.end();
     tiles_.emplace_front(index, std::move(tile));
     if (tiles_.size() > kTilesKept) {
+        spare_tiles_.push_back(std::move(tiles_.back().second));
         tiles_.pop_back();
     }
     return tiles_.front().second;
 }
 
+// The shown picture: the grid, the band blended over it, the traces' slice merged (OR) in.
+// Done on the pixels, row by row while each row is in the cache: this runs on most ticks of a
+// long recording.
 void CGSensorDlg::Compose(std::int64_t start) {
-    frame_ = background_.copy();
+    if (frame_.size() != background_.size()) {
+        frame_ = QImage(background_.size(), QImage::Format_RGB32);
+    }
     frame_start_ = start;
+    const int w = frame_.width(), h = frame_.height();
+    const auto row_bytes = static_cast<std::size_t>(w) * sizeof(QRgb);
     if (!TracesShown() || strip_.width <= 0) {
+        for (int y = 0; y < h; ++y) {
+            std::memcpy(frame_.scanLine(y), background_.constScanLine(y), row_bytes);
+        }
         return;
     }
     const GraphLayout layout = Layout();
     const int left = layout.LeftMargin();
-    QPainter p(&frame_);
-    p.setClipRect(left, 0, width() - left, height());
-    const std::int64_t end = start + (width() - left);
+    const std::int64_t end = start + (w - left);
+    struct Span {
+        int x0, x1;
+    };
+    std::vector<Span> bands;  // window columns of the band, all on the same rows
     for (const BandSpan& band : strip_.bands) {
         if (band.x1 > start && band.x0 < end) {
-            const Rect box =
-                layout.BandBox(left + static_cast<int>(band.x0 - start), band.x1 - band.x0);
-            p.fillRect(box.x, box.y, box.width, box.height, kBand);
+            bands.push_back({std::max(left, left + static_cast<int>(band.x0 - start)),
+                             std::min(w, left + static_cast<int>(band.x1 - start))});
         }
     }
-    p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-    for (std::int64_t t = std::max<std::int64_t>(0, start - kLabelReach) / kTileColumns;
-         t * kTileColumns < std::min<std::int64_t>(end, strip_.width); ++t) {
-        p.drawImage(left + static_cast<int>(t * kTileColumns - start), 0, Tile(t));
+    const Rect band_rows = layout.BandBox(0, 0);
+    struct Slice {
+        const QImage* tile;
+        int dx, sx, n;
+    };
+    std::vector<Slice> slices;
+    const std::int64_t last = std::min<std::int64_t>(end, strip_.width);
+    for (std::int64_t t = start / kTileColumns; t * kTileColumns < last; ++t) {
+        const std::int64_t from = std::max(start, t * kTileColumns);
+        const std::int64_t to = std::min(last, (t + 1) * kTileColumns);
+        slices.push_back({&Tile(t), static_cast<int>(left + from - start),
+                          static_cast<int>(from - t * kTileColumns), static_cast<int>(to - from)});
+    }
+    const int alpha = kBand.alpha();
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(frame_.scanLine(y));
+        std::memcpy(row, background_.constScanLine(y), row_bytes);
+        if (y >= band_rows.y && y < band_rows.y + band_rows.height) {
+            for (const Span& band : bands) {
+                for (int x = band.x0; x < band.x1; ++x) {
+                    const QRgb d = row[x];
+                    row[x] = qRgb((kBand.red() * alpha + qRed(d) * (255 - alpha)) / 255,
+                                  qGreen(d) * (255 - alpha) / 255, qBlue(d) * (255 - alpha) / 255);
+                }
+            }
+        }
+        for (const Slice& slice : slices) {
+            if (y >= slice.tile->height()) {
+                continue;
+            }
+            QRgb* d = row + slice.dx;
+            const auto* src =
+                reinterpret_cast<const QRgb*>(slice.tile->constScanLine(y)) + slice.sx;
+            for (int i = 0; i < slice.n; ++i) {
+                d[i] |= src[i];
+            }
+        }
     }
 }
 

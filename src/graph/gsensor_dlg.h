@@ -55,7 +55,8 @@ class CGSensorDlg : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    void Rebuild();  // background, strip, tiles
+    void RebuildAll();    // after a size, scale or font change
+    void RebuildStrip();  // the traces and marks of the whole recording; tiles dropped
     void BuildBackground();
     QImage GridTile(const GraphLayout& layout) const;
     const QImage& Tile(std::int64_t index);
@@ -77,6 +78,7 @@ class CGSensorDlg : public QWidget {
     TracePass strip_;
     QImage background_;
     std::list<std::pair<std::int64_t, QImage>> tiles_;  // most recently used first
+    std::vector<QImage> spare_tiles_;
     QImage frame_;
     std::int64_t frame_start_ = -1;  // window start frame_ was composed for; -1 none
     int cursor_x_ = -1;
