@@ -108,6 +108,18 @@ void BM_FullTracePass1920(benchmark::State& state) {
 }
 BENCHMARK(BM_FullTracePass1920)->Unit(benchmark::kMillisecond);
 
+// The model's share of it: the trace pass over the whole recording without any drawing.
+void BM_StripModelOnly1920(benchmark::State& state) {
+    const Recording& r = TheRecording();
+    const graph::GraphLayout layout(1920, 142, 1.0, 1.0);
+    const graph::PassPlan plan = graph::StripPlan(layout, r.Frames());
+    for (auto _ : state) {
+        const graph::TracePass pass = graph::RunTracePass(r.View(), layout, plan, 2, {});
+        benchmark::DoNotOptimize(pass.marks.data());
+    }
+}
+BENCHMARK(BM_StripModelOnly1920)->Unit(benchmark::kMillisecond);
+
 double ThreadCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -171,9 +183,13 @@ int main(int argc, char** argv) {
     ardelle::bench::RatioReporter reporter({
         {"full trace pass 1920 px / decoding the block", "BM_FullTracePass1920",
          "BM_DecodeBlockInProcess", 1.0},
+        {"its model part alone / decoding the block", "BM_StripModelOnly1920",
+         "BM_DecodeBlockInProcess", 0},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    PrintTickShare();
+    if (std::getenv("ARDELLE_BENCH_NO_TICKS") == nullptr) {
+        PrintTickShare();
+    }
     return 0;
 }

@@ -236,7 +236,11 @@ const QImage& CGSensorDlg::Tile(std::int64_t index) {
     if (tile.isNull()) {
         tile = QImage(kTileColumns, std::max(1, height()), QImage::Format_RGB32);
     }
-    tile.fill(Qt::black);
+    // Cleared in place (QImage::fill hands large images to the thread pool).
+    for (int y = 0; y < tile.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(tile.scanLine(y));
+        std::fill(row, row + tile.width(), qRgb(0, 0, 0));
+    }
     QPainter p(&tile);
     p.translate(static_cast<double>(-x0), 0.0);
     // Traces merge their colours where they cross (the additive look of the recorder's graph).

@@ -177,7 +177,10 @@ TracePass RunTracePass(const GraphTelemetry& telemetry, const GraphLayout& layou
         return pass;
     }
     std::vector<AxisTracer> tracers;
+    const auto expected_points =
+        std::min<std::size_t>(telemetry.sensors.size(), static_cast<std::size_t>(plan.columns)) + 2;
     for (int axis = 0; axis < kAxisCount; ++axis) {
+        pass.segments[static_cast<std::size_t>(axis)].reserve(expected_points);
         tracers.emplace_back(layout.ZeroY(), layout.PixelsPerG(scale_mode), layout.TraceLimit(),
                              plan.x_offset, pass.segments[static_cast<std::size_t>(axis)]);
     }
