@@ -14,8 +14,8 @@
 namespace ardelle::graph {
 namespace {
 
-constexpr int kTileColumns = 1024;
-constexpr std::size_t kTilesKept = 4;
+constexpr int kTileColumns = 512;
+constexpr std::size_t kTilesKept = 8;
 // Mark labels reach this far right of their line and are drawn into the tile they overlap.
 constexpr int kLabelReach = 40;
 
@@ -24,6 +24,42 @@ const QColor kBand(170, 0, 0, 127);
 
 QColor ToQColor(Rgb c) {
     return {c.r, c.g, c.b};
+}
+
+// ORs a one-pixel line (both ends included) into an image; pixels outside it are skipped.
+// Thousands of these make up a tile, so they bypass the painter.
+void OrLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
+    const int w = image.width(), h = image.height();
+    if (y0 == y1) {
+        if (y0 < 0 || y0 >= h) {
+            return;
+        }
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y0));
+        for (int x = std::max(0, std::min(x0, x1)); x <= std::min(w - 1, std::max(x0, x1)); ++x) {
+            row[x] |= colour;
+        }
+        return;
+    }
+    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    int error = dx + dy;
+    for (;;) {
+        if (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h) {
+            reinterpret_cast<QRgb*>(image.scanLine(y0))[x0] |= colour;
+        }
+        if (x0 == x1 && y0 == y1) {
+            return;
+        }
+        const int e2 = 2 * error;
+        if (e2 >= dy) {
+            error += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            error += dx;
+            y0 += sy;
+        }
+    }
 }
 
 }  // namespace
@@ -241,24 +277,28 @@ const QImage& CGSensorDlg::Tile(std::int64_t index) {
         auto* row = reinterpret_cast<QRgb*>(tile.scanLine(y));
         std::fill(row, row + tile.width(), qRgb(0, 0, 0));
     }
-    QPainter p(&tile);
-    p.translate(static_cast<double>(-x0), 0.0);
     // Traces merge their colours where they cross (the additive look of the recorder's graph).
-    p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    const auto origin = static_cast<int>(x0);
     for (int axis = 0; axis < kAxisCount; ++axis) {
-        p.setPen(ToQColor(AxisColour(axis)));
+        const QRgb colour = ToQColor(AxisColour(axis)).rgb();
         for (const TraceSegment& s : strip_.segments[static_cast<std::size_t>(axis)]) {
             if (std::max(s.x0, s.x1) >= x0 && std::min(s.x0, s.x1) < x0 + kTileColumns) {
-                p.drawLine(s.x0, s.y0, s.x1, s.y1);
+                OrLine(tile, s.x0 - origin, s.y0, s.x1 - origin, s.y1, colour);
             }
         }
     }
-    for (const GraphMark& mark : strip_.marks) {
-        if (mark.x + kLabelReach >= x0 && mark.x < x0 + kTileColumns) {
-            DrawMark(p, layout, mark, mark.x);
+    const auto in_tile = [x0](const GraphMark& m) {
+        return m.x + kLabelReach >= x0 && m.x < x0 + kTileColumns;
+    };
+    if (std::any_of(strip_.marks.begin(), strip_.marks.end(), in_tile)) {
+        QPainter p(&tile);
+        p.translate(static_cast<double>(-x0), 0.0);
+        for (const GraphMark& mark : strip_.marks) {
+            if (in_tile(mark)) {
+                DrawMark(p, layout, mark, mark.x);
+            }
         }
     }
-    p.end();
     tiles_.emplace_front(index, std::move(tile));
     if (tiles_.size() > kTilesKept) {
         spare_tiles_.push_back(std::move(tiles_.back().second));
