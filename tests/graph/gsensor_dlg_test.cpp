@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <vector>
 
@@ -109,6 +110,9 @@ TEST_F(GraphWidget, MarksAndTracesOfAShockRecordingLandInTheirColumns) {
 
 TEST_F(GraphWidget, ALongRecordingScrollsWithTheCursor) {
     auto samples = testing::Quiet(1000);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i].y = 0.4 * std::sin(static_cast<double>(i) / 9.0);
+    }
     samples[500].event_kind = 5;  // a manual mark in the middle
     const auto track = testing::MakeTrack(samples, 3);
     graph_.SetTelemetry(track.View(), 3000, 1);
@@ -124,6 +128,9 @@ TEST_F(GraphWidget, ALongRecordingScrollsWithTheCursor) {
         ASSERT_LT(x, 654);
         EXPECT_EQ(image.pixel(x, 1), qRgb(255, 255, 255)) << frame;
         EXPECT_EQ(image.pixel(x - 2, 1), qRgb(0, 0, 0)) << frame;
+        if (frame == 1500) {
+            ardelle::testing::SaveTestPicture(image, "graph_long_recording.png");
+        }
     }
 }
 
