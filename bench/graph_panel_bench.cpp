@@ -4,7 +4,7 @@
 //   whole-recording strip, the visible tiles and the shown slice) against decoding the same
 //   telemetry block in process;
 // - per playback tick, moving the cursor one frame and refreshing the info panel, as the p99
-//   share of the 30 ms tick (printed after the table).
+//   share of the 30 ms tick (printed after the table; ARDELLE_BENCH_NO_TICKS=1 skips it).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
