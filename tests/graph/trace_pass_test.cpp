@@ -194,6 +194,20 @@ TEST(TracePass, RepeatedEventSamplesGiveOneMarkAndTheBandCoversTheRun) {
     EXPECT_EQ(pass.bands, (std::vector<BandSpan>{{x9, x18}}));
 }
 
+TEST(TracePass, AMarkOnTheLastSampleIsDrawnOnce) {
+    for (const int frames_per_sample : {1, 3, 200}) {  // more, as many and fewer pixels
+        auto samples = Quiet(6);
+        samples[5].event_kind = 7;
+        const auto track = MakeTrack(samples, frames_per_sample);
+        const GraphLayout layout(654, 142, 1.0, 1.0);
+        const auto frames = static_cast<std::int64_t>(track.frame_map.size());
+        const TracePass pass = RunTracePass(
+            track.View(), layout, WindowPlan(layout, frames, frames - 1), 1, SeriesSwitches());
+        ASSERT_EQ(pass.marks.size(), 1u) << frames_per_sample;
+        EXPECT_EQ(pass.marks[0].frame, 5 * frames_per_sample);
+    }
+}
+
 TEST(TracePass, WithoutSamplesNothingIsTraced) {
     const GraphLayout layout(654, 142, 1.0, 1.0);
     const struct {
