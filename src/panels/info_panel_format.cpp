@@ -69,7 +69,8 @@ void InfoPanelFields::Reset() {
     status = 'M';
     aux = -1;
     current_frame = -1;
-    voltage_trace = 0;
+    // voltage_trace stays: it belongs to the source, which is only looked at again when a
+    // source is loaded, while this reset runs on every recording change.
     voltage_shown = 0;
     width_factor = 1.0f;
     picture_mode = 0;

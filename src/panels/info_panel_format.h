@@ -30,7 +30,7 @@ struct InfoPanelFields {
     float width_factor = 1.0f;
     int picture_mode = 0;
 
-    // Back to the reset values (the recording-dependent switches are kept).
+    // Back to the reset values; the header switches and the source's voltage-trace flag stay.
     void Reset();
 };
 

@@ -187,6 +187,7 @@ TEST(InfoPanelFormat, ResetKeepsTheRecordingSwitches) {
     f.badge = 3;
     f.status = 'R';
     f.aux = 124;
+    f.voltage_trace = 1;
     f.voltage_shown = 1;
     f.speed_display = 0;
     f.width_factor = 1.15f;
@@ -201,6 +202,9 @@ TEST(InfoPanelFormat, ResetKeepsTheRecordingSwitches) {
     EXPECT_EQ(f.voltage_shown, 0);
     EXPECT_EQ(f.width_factor, 1.0f);
     EXPECT_EQ(f.speed_display, 0);  // no reset value: the header's switch stays
+    // The card's voltage trace stays known, so the next parking recording shows its voltage.
+    EXPECT_EQ(f.voltage_trace, 1);
+    EXPECT_EQ(VoltageShownFor(f.voltage_trace, 4, 4), 1);
     EXPECT_EQ(f.time_lapse, 1);
     EXPECT_EQ(FormatShownTime(f), std::nullopt);
 }
