@@ -1,0 +1,274 @@
+// The map host with the real web engine on an Xvfb display of the test's own and a local
+// tile server: start-up handshake, the track drawn, a click on a mark, and the logo panel.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QScreen>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QWindow>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "map/logo_panel.h"
+#include "map/map_bridge.h"
+#include "map/map_host_window.h"
+#include "map_fakes.h"
+#include "test_processes.h"
+
+namespace ardelle::map {
+namespace {
+
+using testing::ChildProcess;
+using testing::FakeProbe;
+using testing::RecordingSink;
+
+bool DisplayReady() {
+    return QApplication::instance() != nullptr;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeout_ms = 60000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeout_ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// The result of a script in the page, waited for.
+QVariant Evaluate(QWebEngineView* view, const QString& script) {
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    WaitFor([&] { return done; }, 20000);
+    return result;
+}
+
+// A recording's GPS list: 200 fixes heading north-east, one every 3 frames.
+class FakeTracks : public TrackSource {
+  public:
+    FakeTracks() {
+        for (int i = 0; i < 200; ++i) {
+            telemetry::GpsSample sample;
+            sample.valid = 1;
+            sample.latitude = 35.6800 + i * 0.00008;
+            sample.longitude = 139.7600 + i * 0.00012;
+            sample.time = i * 3;
+            track.push_back(sample);
+        }
+    }
+    bool CopyGroupTrack(std::vector<telemetry::GpsSample>& out) override {
+        out = track;
+        return true;
+    }
+    bool CopyRecordingTrack(std::vector<telemetry::GpsSample>& out) override {
+        out = track;
+        return true;
+    }
+    std::vector<telemetry::GpsSample> track;
+};
+
+std::string OutputFolder() {
+    const std::string folder = std::string(ARDELLE_BINARY_DIR) + "/tests/map/host-output";
+    QDir().mkpath(QString::fromStdString(folder));
+    return folder;
+}
+
+// Pixels close to a colour in a picture.
+int CountNear(const QImage& image, QColor colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) < 40 &&
+                std::abs(pixel.green() - colour.green()) < 40 &&
+                std::abs(pixel.blue() - colour.blue()) < 40) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+class MapHostTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(DisplayReady()) << "no Xvfb display";
+        ASSERT_TRUE(tile_server.Start({"node", ARDELLE_TILE_SERVER, ARDELLE_MAP_PAGE_DIR, "300"}));
+        const std::string line = tile_server.ReadLine(30000);
+        ASSERT_EQ(line.rfind("port ", 0), 0u) << line;
+        tiles.url_template = "http://127.0.0.1:" + line.substr(5) + "/tiles/{z}/{x}/{y}.png";
+        tiles.attribution = "local test tiles";
+        bridge.AttachTracks(&tracks);
+    }
+
+    ChildProcess tile_server;
+    TileSource tiles;
+    RecordingSink sink;
+    FakeProbe probe;
+    FakeTracks tracks;
+    CGoogleMapDlgWrap bridge{sink, probe};
+
+    bool Posted(AppMessage id, std::int64_t lparam = 0) const {
+        for (const PostedMessage& message : sink.messages) {
+            if (message.id == id && message.lparam == lparam)
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(MapHostTest, EngineIsMadeOnFirstShowOnly) {
+    MapHostWindow window(bridge, tiles);
+    bridge.AttachHost(&window);
+    window.resize(400, 300);
+    EXPECT_FALSE(window.PageCreated());
+    EXPECT_EQ(window.findChild<QWebEngineView*>(), nullptr);
+    bridge.JS2C_OnInitHtml();
+    bridge.DrawTrack(0);  // dropped: there is no page yet
+    EXPECT_EQ(bridge.ShowMap(1), 1);
+    EXPECT_TRUE(window.PageCreated());
+    QWebEngineView* view = window.view();
+    bridge.ShowMap(0);
+    bridge.ShowMap(1);
+    EXPECT_EQ(window.view(), view);
+    EXPECT_EQ(window.findChildren<QWebEngineView*>().size(), 1);
+}
+
+TEST_F(MapHostTest, PageComesUpDrawsTheTrackAndReportsAClickedMark) {
+    auto window = std::make_unique<MapHostWindow>(bridge, tiles);
+    bridge.AttachHost(window.get());
+    window->resize(800, 600);
+    window->show();
+    ASSERT_TRUE(WaitFor([&] { return Posted(AppMessage::kMapReady); }))
+        << "the page never got ready";
+    EXPECT_EQ(bridge.page_ready(), 1);
+    QWebEngineView* view = window->view();
+    EXPECT_NEAR(view->zoomFactor(), MapHostWindow::kPageZoomFactor, 1e-6);
+
+    // What the main window does on the ready message: the recording with two marks, then
+    // the playing position.
+    MapMark mark;
+    mark.kind = static_cast<int>(telemetry::MarkKind::kManual);
+    mark.has_sample = mark.has_gps = true;
+    mark.latitude = tracks.track[150].latitude;
+    mark.longitude = tracks.track[150].longitude;
+    mark.frame = 450;
+    MapMark shock = mark;
+    shock.kind = static_cast<int>(telemetry::MarkKind::kSuddenAcceleration);
+    shock.latitude = tracks.track[40].latitude;
+    shock.longitude = tracks.track[40].longitude;
+    shock.frame = 120;
+    bridge.SetCurrentFrame(300);
+    EXPECT_TRUE(bridge.LoadRecordingIntoMap(0, false, {shock, mark}, 0x3FFF));
+    bridge.SetMapValues({tracks.track[100].longitude, tracks.track[100].latitude, "", -1});
+
+    const QString state = QStringLiteral(
+        "[orbitgrplist.grpline.length, orbitgrplist.histline.length, orbitgrplist.schline.length,"
+        " cplist.markers.length, document.querySelectorAll('.leaflet-tile-loaded').length > "
+        "0].join()");
+    ASSERT_TRUE(WaitFor([&] { return Evaluate(view, state).toString() == "1,1,1,2,true"; }))
+        << Evaluate(view, state).toString().toStdString();
+    QTest::qWait(500);  // let the last tiles paint
+
+    const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+    shot.save(QString::fromStdString(OutputFolder() + "/map-host-track.png"));
+    EXPECT_GT(CountNear(shot, QColor(0, 0, 255)), 100) << "driven part";
+    EXPECT_GT(CountNear(shot, QColor(255, 0, 0)), 100) << "ahead part";
+    EXPECT_GT(CountNear(shot, QColor(0x2a, 0x7a, 0xb0)), 20) << "manual-recording mark";
+
+    // Click the manual-recording mark where the page shows it.
+    const QVariantList at =
+        Evaluate(view,
+                 QStringLiteral("(() => { const m = cplist.markers.find(p => p.ipos === 450);"
+                                " const p = g_map.latLngToContainerPoint(m.marker.getLatLng());"
+                                " return [p.x, p.y]; })()"))
+            .toList();
+    ASSERT_EQ(at.size(), 2);
+    const double zoom = view->zoomFactor();
+    const QPoint click(static_cast<int>(at[0].toDouble() * zoom),
+                       static_cast<int>((at[1].toDouble() - 16) * zoom));
+    QWidget* target = view->focusProxy() ? view->focusProxy() : view;
+    QTest::mouseClick(target, Qt::LeftButton, {}, click);
+    ASSERT_TRUE(WaitFor([&] { return Posted(AppMessage::kMapPointChosen, 450); }, 20000))
+        << "no click reported at " << click.x() << "," << click.y();
+
+    // Going away with a live page must not call into the bridge any more.
+    window.reset();
+    QTest::qWait(200);
+}
+
+TEST(LogoPanelTest, PlacementAndLetterbox) {
+    EXPECT_EQ(LogoPanelPlacement(800, 600, 1.5), QRect(6, 30, 788, 564));
+    EXPECT_EQ(LogoPanelPlacement(800, 600, 1.0), QRect(4, 20, 792, 576));
+    struct Case {
+        int w, h, pw, ph;
+        QRect rect;
+    };
+    const Case cases[] = {
+        {900, 300, 480, 320, QRect(225, 0, 450, 300)},  // wider: bars left and right
+        {480, 640, 480, 320, QRect(0, 160, 480, 320)},  // taller: bars above and below
+        {480, 320, 480, 320, QRect(0, 0, 480, 320)},
+        {0, 320, 480, 320, QRect()},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LetterboxRect(c.w, c.h, c.pw, c.ph), c.rect) << c.w << "x" << c.h;
+    }
+}
+
+TEST(LogoPanelTest, DrawsTheChosenPictureOnBlackAndFollowsTheShowRequest) {
+    ASSERT_TRUE(DisplayReady());
+    CLogoDlg panel;
+    panel.resize(900, 300);
+    panel.SetShowRequest(1);
+    panel.PostShowRequest();
+    ASSERT_TRUE(WaitFor([&] { return panel.isVisible(); }, 5000));
+    for (int choice : {1, 0}) {
+        panel.SetPictureChoice(choice);
+        const QImage image = panel.grab().toImage();
+        image.save(QString::fromStdString(OutputFolder() + "/logo-panel-" + std::to_string(choice) +
+                                          ".png"));
+        EXPECT_EQ(image.pixelColor(100, 150), QColor(Qt::black)) << "bar on the left";
+        EXPECT_EQ(image.pixelColor(800, 150), QColor(Qt::black)) << "bar on the right";
+        EXPECT_NE(image.pixelColor(450, 150), QColor(Qt::black)) << "the picture in the middle";
+    }
+    EXPECT_NE(panel.grab().toImage().pixelColor(0, 150), QColor(Qt::black)) << "the frame";
+    panel.SetShowRequest(0);
+    panel.PostShowRequest();
+    EXPECT_TRUE(WaitFor([&] { return !panel.isVisible(); }, 5000));
+}
+
+}  // namespace
+}  // namespace ardelle::map
+
+// The display and the application live for the whole run, created before and destroyed
+// after the tests; listing the tests needs neither.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    // The engine's sandbox needs user namespaces that test machines and root lack.
+    setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ardelle::map::testing::XvfbDisplay display;
+    if (!display.Start()) {
+        std::fprintf(stderr, "map_host_tests: Xvfb did not start\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
