@@ -30,6 +30,7 @@ var g_newlng = null;
 var g_curicon = null;
 var g_newpictevent = null;
 var g_markNames = [];
+var g_pushedFrame = null; // the program's frame that came with the last web message
 
 // --- host calls
 
@@ -154,11 +155,13 @@ const orbitgrplist = {
   grplist: new PointList(),
   gridlist: new PointList(),
   drawnIndex: null,
+  drawnKinds: null,
 
   GetOrbitGroup(points) {
     if (!g_isInitConnect || points.length === 0) return;
     this.orbitlist = orbitGroupsOf(points);
     this.drawnIndex = null;
+    this.drawnKinds = null;
   },
   async CreateLine() {
     if (!g_isInitConnect) return;
@@ -187,9 +190,14 @@ const orbitgrplist = {
     await this.MoveMarkerNow();
   },
   async GetIndex() {
-    const text = await call('JS2C_GetRelJpgNum');
-    const frame = Number(text);
-    if (text == null || frame === -1 || Number.isNaN(frame)) return -1;
+    // A web message brings the frame along; otherwise the program is asked.
+    let frame = g_pushedFrame;
+    g_pushedFrame = null;
+    if (frame === null) {
+      const text = await call('JS2C_GetRelJpgNum');
+      frame = text == null ? NaN : Number(text);
+    }
+    if (frame === -1 || Number.isNaN(frame)) return -1;
     g_lastJpgNum = frame;
     return indexForFrame(this.gridlist.JpgNumList, frame);
   },
@@ -197,26 +205,46 @@ const orbitgrplist = {
     if (!g_isInitConnect) return;
     const index = await this.GetIndex();
     if (index < 0 || !g_isInitConnect) return;
-    if (index !== this.drawnIndex) {
-      this.removeLineListNow();
-      for (const piece of splitAt(this.orbitlist, index)) {
-        const driven = piece.kind === 'driven';
-        const line = this.gridlist.DrawGridLine(piece.from, piece.to, driven ? '#0000FF' : '#FF0000',
-          driven ? 1.0 : 0.9, 2);
-        if (line) (driven ? this.histline : this.schline).push(line);
-      }
-      this.drawnIndex = index;
-    }
+    if (index !== this.drawnIndex) this.drawPieces(splitAt(this.orbitlist, index));
+    this.drawnIndex = index;
     const position = this.gridlist.points.length > index ? this.gridlist.points[index]
       : [g_newlat || 0, g_newlng || 0];
     loadMarker(position, g_curicon);
     document.dispatchEvent(new CustomEvent('ardelle-marker-moved', { detail: { index, frame: g_lastJpgNum } }));
+  },
+  // Driven and ahead lines for the pieces; while the pieces keep their kinds (the position
+  // moves inside one segment) the lines are kept and only those whose range changed move.
+  drawPieces(pieces) {
+    const kinds = pieces.map((piece) => piece.kind).join();
+    const lines = [...this.histline, ...this.schline];
+    if (kinds !== this.drawnKinds || lines.length !== pieces.length) {
+      this.removeLineListNow();
+      for (const piece of pieces) {
+        const driven = piece.kind === 'driven';
+        const line = this.gridlist.DrawGridLine(piece.from, piece.to, driven ? '#0000FF' : '#FF0000',
+          driven ? 1.0 : 0.9, 2);
+        if (!line) continue;
+        line.ardelleRange = [piece.from, piece.to];
+        (driven ? this.histline : this.schline).push(line);
+      }
+      this.drawnKinds = kinds;
+      return;
+    }
+    let driven = 0;
+    let ahead = 0;
+    for (const piece of pieces) {
+      const line = piece.kind === 'driven' ? this.histline[driven++] : this.schline[ahead++];
+      if (line.ardelleRange[0] === piece.from && line.ardelleRange[1] === piece.to) continue;
+      line.setLatLngs(this.gridlist.points.slice(piece.from, piece.to));
+      line.ardelleRange = [piece.from, piece.to];
+    }
   },
   removeLineListNow() {
     if (!g_isInitConnect) return;
     removeLayers(this.histline);
     removeLayers(this.schline);
     this.drawnIndex = null;
+    this.drawnKinds = null;
   },
   deleteGrpLineNow() {
     removeLayers(this.grpline);
@@ -343,6 +371,7 @@ function discardMap() {
   orbitgrplist.histline = [];
   orbitgrplist.schline = [];
   orbitgrplist.drawnIndex = null;
+  orbitgrplist.drawnKinds = null;
   if (g_script) g_script.remove();
   g_script = null;
 }
@@ -374,8 +403,9 @@ async function loadLibs() {
   g_isInitConnect = true;
 }
 
-function onWebMessage(message) {
+function onWebMessage(message, currentFrame) {
   if (!message || typeof message !== 'object') return;
+  g_pushedFrame = null;
   for (const key of ['map_lat', 'map_lng', 'map_status', 'pict_event']) {
     if (key in message) input(key).value = String(message[key]);
   }
@@ -386,6 +416,7 @@ function onWebMessage(message) {
     g_newlat = Number(input('map_lat').value);
     g_newlng = Number(input('map_lng').value);
     if ((status !== 'pause' && status !== 'stop') || g_newpictevent !== pictEvent) {
+      if (Number.isInteger(currentFrame)) g_pushedFrame = currentFrame;
       orbitgrplist.MoveMarker();
     }
     g_newpictevent = pictEvent;

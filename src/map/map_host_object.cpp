@@ -22,13 +22,13 @@ QVariantList ToVariantList(const TrackPayload& payload) {
 MapHostObject::MapHostObject(CGoogleMapDlgWrap* bridge, TileSource tiles, QObject* parent)
     : QObject(parent), bridge_(bridge), tiles_(std::move(tiles)) {}
 
-void MapHostObject::PostWebMessage(const std::string& json_text) {
+void MapHostObject::PostWebMessage(const std::string& json_text, int current_frame) {
     QJsonParseError error{};
     const QJsonDocument document =
         QJsonDocument::fromJson(QByteArray::fromStdString(json_text), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return;
-    emit webMessage(document.object());
+    emit webMessage(document.object(), current_frame);
 }
 
 int MapHostObject::JS2C_ConnectTest() {

@@ -23,9 +23,9 @@ class MapHostObject : public QObject {
     MapHostObject(CGoogleMapDlgWrap* bridge, TileSource tiles, QObject* parent = nullptr);
 
     void DetachBridge() { bridge_ = nullptr; }
-    // Parses the bridge's message text and sends it to the page; text that is not a JSON
-    // object is dropped.
-    void PostWebMessage(const std::string& json_text);
+    // Parses the bridge's message text and sends it to the page with the current frame;
+    // text that is not a JSON object is dropped.
+    void PostWebMessage(const std::string& json_text, int current_frame);
 
     Q_INVOKABLE int JS2C_ConnectTest();
     Q_INVOKABLE void JS2C_OnInitHtml();
@@ -41,7 +41,8 @@ class MapHostObject : public QObject {
     Q_INVOKABLE QStringList JS2C_GetMarkNames();
 
   signals:
-    void webMessage(const QJsonObject& message);
+    // The frame rides along so that a move of the marker needs no further call.
+    void webMessage(const QJsonObject& message, int currentFrame);
 
   private:
     CGoogleMapDlgWrap* bridge_;

@@ -107,7 +107,7 @@ void MapHostWindow::ExecScript(const std::string& statement) {
 
 void MapHostWindow::PostWebMessage(const std::string& json_text) {
     if (host_object_ != nullptr)
-        host_object_->PostWebMessage(json_text);
+        host_object_->PostWebMessage(json_text, bridge_.current_frame());
 }
 
 }  // namespace ardelle::map

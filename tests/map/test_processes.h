@@ -21,6 +21,7 @@ class ChildProcess {
     std::string ReadLine(int timeout_ms);
     void Stop();
     bool running() const { return pid_ > 0; }
+    int pid() const { return pid_; }
 
   private:
     int pid_ = -1;
@@ -33,6 +34,7 @@ class XvfbDisplay {
   public:
     bool Start();
     const std::string& display() const { return display_; }
+    int pid() const { return server_.pid(); }
 
   private:
     ChildProcess server_;

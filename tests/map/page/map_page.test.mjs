@@ -330,6 +330,23 @@ describe('web messages', () => {
     }
   });
 
+  test('a frame pushed with the values moves the marker without asking for it', async () => {
+    const { page } = opened;
+    const moved = await page.evaluate(async () => {
+      fake.values = { ...fake.values, map_status: '', pict_event: -1, mode: 0 };
+      fake.frame = 3; // what the program would answer: must not be used
+      const asked = fake.count('JS2C_GetRelJpgNum');
+      for (const listener of fake.listeners) listener(fake.message(), 42);
+      await new Promise((r) => setTimeout(r, 30));
+      await g_chain;
+      return { asked: fake.count('JS2C_GetRelJpgNum') - asked, lastFrame: g_lastJpgNum,
+        at: [g_marker.getLatLng().lat, g_marker.getLatLng().lng] };
+    });
+    const grid = trackPayload(20);
+    // Frame 42: the first point at or after it is 14, so point 13 is current.
+    assert.deepEqual(moved, { asked: 0, lastFrame: 42, at: [grid[39], grid[40]] });
+  });
+
   test('still pictures place the marker with the picture\'s icon', async () => {
     const { page } = opened;
     await page.evaluate(async () => {
