@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/settings.h"
+
 namespace ardelle::map {
 
 namespace {
@@ -234,6 +236,11 @@ TileSource TileSourceFromSettings(std::string_view url_value, std::string_view a
         return {kDefaultTileUrl, kDefaultTileAttribution};
     }
     return {std::string(url_value), std::string(attribution_value)};
+}
+
+TileSource TileSourceFromAppSettings() {
+    return TileSourceFromSettings(base::ReadSetting(kTileSettingsSection, kTileUrlKey),
+                                  base::ReadSetting(kTileSettingsSection, kTileAttributionKey));
 }
 
 std::string TileServerRoot(std::string_view url_template) {

@@ -127,6 +127,9 @@ inline constexpr const char* kDefaultTileAttribution = "\u00a9 OpenStreetMap con
 // attribution gets none.
 TileSource TileSourceFromSettings(std::string_view url_value, std::string_view attribution_value);
 
+// The tile source stored in the application's settings file.
+TileSource TileSourceFromAppSettings();
+
 // The root address ("scheme://host[:port]/") of a tile URL template, "" when it has none:
 // what the connectivity probe requests.
 std::string TileServerRoot(std::string_view url_template);

@@ -11,16 +11,20 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
 #include "map/logo_panel.h"
 #include "map/map_bridge.h"
 #include "map/map_host_window.h"
+#include "map/player_track_source.h"
 #include "map_fakes.h"
+#include "telemetry/box_walks.h"
 #include "test_processes.h"
 
 namespace ardelle::map {
@@ -79,6 +83,70 @@ class FakeTracks : public TrackSource {
         return true;
     }
     std::vector<telemetry::GpsSample> track;
+};
+
+// The first front recording of the test card with a GPS track, opened into the first
+// player as the main window does it: telemetry read and bound to the video frames.
+struct CardRecording {
+    playback::PlayerContext first;
+    playback::PlayerContext second;
+    std::vector<telemetry::GpsSample> group_track;
+    std::vector<MapMark> marks;
+
+    bool Load() {
+        std::vector<std::string> paths;
+        const std::filesystem::path folder =
+            std::filesystem::path(ARDELLE_TEST_CARD_DIR) / "Normal/Front";
+        if (!std::filesystem::is_directory(folder))
+            return false;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.path().extension() == ".MP4")
+                paths.push_back(entry.path().string());
+        }
+        std::sort(paths.begin(), paths.end());
+        for (playback::PlayerContext* player : {&first, &second}) {
+            player->player_lock = std::make_unique<std::recursive_mutex>();
+            player->telemetry_reader = std::make_unique<telemetry::TelemetryFile>();
+            player->initialised = 1;
+        }
+        for (const std::string& path : paths) {
+            if (Open(path))
+                return true;
+        }
+        return false;
+    }
+
+    bool Open(const std::string& path) {
+        telemetry::TelemetryFile& file = *first.telemetry_reader;
+        telemetry::TelemetryFile scratch;
+        const auto timing = telemetry::ReadMovieTiming(scratch, path);
+        if (!timing || !file.Open(path))
+            return false;
+        file.set_frame_duration_ms(timing->frame_duration_ms);
+        if (!file.BindToFrames(timing->frame_count) || file.gps().size() < 10)
+            return false;
+        first.telemetry_loaded = 1;
+        telemetry::CollectTrack({path}, group_track);
+        // Two marks of kinds the page draws differently, apart along the track.
+        const auto& sensors = file.sensors();
+        const int kinds[] = {static_cast<int>(telemetry::MarkKind::kSuddenAcceleration),
+                             static_cast<int>(telemetry::MarkKind::kManual)};
+        for (size_t i = 0; i < 2; ++i) {
+            const telemetry::SensorSample& sample = sensors[sensors.size() * (1 + 3 * i) / 5];
+            if (sample.gps_link < 0)
+                return false;
+            const telemetry::GpsSample& fix = file.gps()[static_cast<size_t>(sample.gps_link)];
+            MapMark mark;
+            mark.kind = kinds[i];
+            mark.has_sample = mark.has_gps = true;
+            mark.frame = sample.time;
+            mark.latitude = fix.latitude;
+            mark.longitude = fix.longitude;
+            mark.valid = fix.valid;
+            marks.push_back(mark);
+        }
+        return true;
+    }
 };
 
 std::string OutputFolder() {
@@ -148,7 +216,11 @@ TEST_F(MapHostTest, EngineIsMadeOnFirstShowOnly) {
     EXPECT_EQ(window.findChildren<QWebEngineView*>().size(), 1);
 }
 
-TEST_F(MapHostTest, PageComesUpDrawsTheTrackAndReportsAClickedMark) {
+TEST_F(MapHostTest, CardRecordingIsDrawnAndAClickedMarkIsReported) {
+    CardRecording card;
+    ASSERT_TRUE(card.Load()) << "no front recording with a GPS track on the test card";
+    PlayerTrackSource player_tracks(card.first, card.second, card.group_track);
+    bridge.AttachTracks(&player_tracks);
     auto window = std::make_unique<MapHostWindow>(bridge, tiles);
     bridge.AttachHost(window.get());
     window->resize(800, 600);
@@ -159,43 +231,39 @@ TEST_F(MapHostTest, PageComesUpDrawsTheTrackAndReportsAClickedMark) {
     QWebEngineView* view = window->view();
     EXPECT_NEAR(view->zoomFactor(), MapHostWindow::kPageZoomFactor, 1e-6);
 
-    // What the main window does on the ready message: the recording with two marks, then
-    // the playing position.
-    MapMark mark;
-    mark.kind = static_cast<int>(telemetry::MarkKind::kManual);
-    mark.has_sample = mark.has_gps = true;
-    mark.latitude = tracks.track[150].latitude;
-    mark.longitude = tracks.track[150].longitude;
-    mark.frame = 450;
-    MapMark shock = mark;
-    shock.kind = static_cast<int>(telemetry::MarkKind::kSuddenAcceleration);
-    shock.latitude = tracks.track[40].latitude;
-    shock.longitude = tracks.track[40].longitude;
-    shock.frame = 120;
-    bridge.SetCurrentFrame(300);
-    EXPECT_TRUE(bridge.LoadRecordingIntoMap(0, false, {shock, mark}, 0x3FFF));
-    bridge.SetMapValues({tracks.track[100].longitude, tracks.track[100].latitude, "", -1});
+    // What the main window does on the ready message: the recording with its marks, then
+    // the playing position half-way.
+    const std::vector<telemetry::GpsSample>& gps = card.first.telemetry_reader->gps();
+    const telemetry::GpsSample& middle = gps[gps.size() / 2];
+    bridge.SetCurrentFrame(middle.time);
+    EXPECT_TRUE(bridge.LoadRecordingIntoMap(0, false, card.marks, 0x3FFF));
+    bridge.SetMapValues({middle.longitude, middle.latitude, "", -1});
 
     const QString state = QStringLiteral(
         "[orbitgrplist.grpline.length, orbitgrplist.histline.length, orbitgrplist.schline.length,"
-        " cplist.markers.length, document.querySelectorAll('.leaflet-tile-loaded').length > "
-        "0].join()");
-    ASSERT_TRUE(WaitFor([&] { return Evaluate(view, state).toString() == "1,1,1,2,true"; }))
+        " cplist.markers.length, orbitgrplist.gridlist.points.length,"
+        " document.querySelectorAll('.leaflet-tile-loaded').length > 0].join()");
+    const QString expected = QStringLiteral("1,1,1,2,%1,true").arg(gps.size());
+    ASSERT_TRUE(WaitFor([&] { return Evaluate(view, state).toString() == expected; }))
         << Evaluate(view, state).toString().toStdString();
-    QTest::qWait(500);  // let the last tiles paint
+    // Close enough to tell the marks apart, then let the tiles paint.
+    Evaluate(view, QStringLiteral("g_map.setZoom(19, { animate: false })"));
+    QTest::qWait(1500);
 
     const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
     shot.save(QString::fromStdString(OutputFolder() + "/map-host-track.png"));
-    EXPECT_GT(CountNear(shot, QColor(0, 0, 255)), 100) << "driven part";
-    EXPECT_GT(CountNear(shot, QColor(255, 0, 0)), 100) << "ahead part";
+    EXPECT_GT(CountNear(shot, QColor(0, 0, 255)), 10) << "driven part";
+    EXPECT_GT(CountNear(shot, QColor(255, 0, 0)), 10) << "ahead part";
     EXPECT_GT(CountNear(shot, QColor(0x2a, 0x7a, 0xb0)), 20) << "manual-recording mark";
 
     // Click the manual-recording mark where the page shows it.
+    const MapMark& manual = card.marks[1];
     const QVariantList at =
         Evaluate(view,
-                 QStringLiteral("(() => { const m = cplist.markers.find(p => p.ipos === 450);"
+                 QStringLiteral("(() => { const m = cplist.markers.find(p => p.ipos === %1);"
                                 " const p = g_map.latLngToContainerPoint(m.marker.getLatLng());"
-                                " return [p.x, p.y]; })()"))
+                                " return [p.x, p.y]; })()")
+                     .arg(manual.frame))
             .toList();
     ASSERT_EQ(at.size(), 2);
     const double zoom = view->zoomFactor();
@@ -203,7 +271,7 @@ TEST_F(MapHostTest, PageComesUpDrawsTheTrackAndReportsAClickedMark) {
                        static_cast<int>((at[1].toDouble() - 16) * zoom));
     QWidget* target = view->focusProxy() ? view->focusProxy() : view;
     QTest::mouseClick(target, Qt::LeftButton, {}, click);
-    ASSERT_TRUE(WaitFor([&] { return Posted(AppMessage::kMapPointChosen, 450); }, 20000))
+    ASSERT_TRUE(WaitFor([&] { return Posted(AppMessage::kMapPointChosen, manual.frame); }, 20000))
         << "no click reported at " << click.x() << "," << click.y();
 
     // Going away with a live page must not call into the bridge any more.
