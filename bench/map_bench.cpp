@@ -20,76 +20,21 @@
 #include <vector>
 
 #include "map/map_bridge.h"
+#include "map/map_fakes.h"
 #include "map/map_host_window.h"
+#include "map/page_wait.h"
 #include "map/test_processes.h"
 
 namespace {
 
 using namespace ardelle;
 using Clock = std::chrono::steady_clock;
+using map::testing::Evaluate;
+using map::testing::WaitFor;
 
 constexpr double kTickMs = 30.0;
 constexpr int kTrackRecords = 4600;
 constexpr int kTicks = 400;
-
-class Sink : public MessageSink {
-  public:
-    void Post(const PostedMessage& message) override { messages.push_back(message); }
-    std::vector<PostedMessage> messages;
-};
-
-class Probe : public map::ConnectivityProbe {
-  public:
-    bool Connected() const override { return true; }
-    bool Enabled() const override { return true; }
-    void SetEnabled(bool) override {}
-    void ProbeNow() override {}
-};
-
-class Tracks : public map::TrackSource {
-  public:
-    Tracks() {
-        for (int i = 0; i < kTrackRecords; ++i) {
-            telemetry::GpsSample sample;
-            sample.valid = 1;
-            sample.latitude = 35.60 + i * 0.00003;
-            sample.longitude = 139.70 + i * 0.00004;
-            sample.time = i * 3;
-            track.push_back(sample);
-        }
-    }
-    bool CopyGroupTrack(std::vector<telemetry::GpsSample>& out) override {
-        out = track;
-        return true;
-    }
-    bool CopyRecordingTrack(std::vector<telemetry::GpsSample>& out) override {
-        out = track;
-        return true;
-    }
-    std::vector<telemetry::GpsSample> track;
-};
-
-bool WaitFor(const std::function<bool()>& condition, int timeout_ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeout_ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-QVariant Evaluate(QWebEngineView* view, const QString& script) {
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    WaitFor([&] { return done; }, 20000);
-    return result;
-}
 
 long RssKiB(int pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -172,9 +117,9 @@ int main(int argc, char** argv) {
         return 1;
 
     QApplication app(argc, argv);
-    Sink sink;
-    Probe probe;
-    Tracks tracks;
+    map::testing::RecordingSink sink;
+    map::testing::FakeProbe probe;
+    map::testing::StraightTrack tracks(kTrackRecords, 35.60, 139.70, 0.00003, 0.00004);
     map::CGoogleMapDlgWrap bridge(sink, probe);
     bridge.AttachTracks(&tracks);
     map::MapHostWindow window(

@@ -42,4 +42,29 @@ class FakePageHost : public MapPageHost {
     std::vector<std::string> messages;
 };
 
+// The same straight track as group and recording track: `count` fixes heading north-east
+// from (lat, lng) by the given steps, one every 3 frames.
+class StraightTrack : public TrackSource {
+  public:
+    StraightTrack(int count, double lat, double lng, double lat_step, double lng_step) {
+        for (int i = 0; i < count; ++i) {
+            telemetry::GpsSample sample;
+            sample.valid = 1;
+            sample.latitude = lat + i * lat_step;
+            sample.longitude = lng + i * lng_step;
+            sample.time = i * 3;
+            track.push_back(sample);
+        }
+    }
+    bool CopyGroupTrack(std::vector<telemetry::GpsSample>& out) override {
+        out = track;
+        return true;
+    }
+    bool CopyRecordingTrack(std::vector<telemetry::GpsSample>& out) override {
+        out = track;
+        return true;
+    }
+    std::vector<telemetry::GpsSample> track;
+};
+
 }  // namespace ardelle::map::testing

@@ -24,6 +24,7 @@
 #include "map/map_host_window.h"
 #include "map/player_track_source.h"
 #include "map_fakes.h"
+#include "page_wait.h"
 #include "telemetry/box_walks.h"
 #include "test_processes.h"
 
@@ -31,59 +32,14 @@ namespace ardelle::map {
 namespace {
 
 using testing::ChildProcess;
+using testing::Evaluate;
 using testing::FakeProbe;
 using testing::RecordingSink;
+using testing::WaitFor;
 
 bool DisplayReady() {
     return QApplication::instance() != nullptr;
 }
-
-bool WaitFor(const std::function<bool()>& condition, int timeout_ms = 60000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeout_ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-// The result of a script in the page, waited for.
-QVariant Evaluate(QWebEngineView* view, const QString& script) {
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    WaitFor([&] { return done; }, 20000);
-    return result;
-}
-
-// A recording's GPS list: 200 fixes heading north-east, one every 3 frames.
-class FakeTracks : public TrackSource {
-  public:
-    FakeTracks() {
-        for (int i = 0; i < 200; ++i) {
-            telemetry::GpsSample sample;
-            sample.valid = 1;
-            sample.latitude = 35.6800 + i * 0.00008;
-            sample.longitude = 139.7600 + i * 0.00012;
-            sample.time = i * 3;
-            track.push_back(sample);
-        }
-    }
-    bool CopyGroupTrack(std::vector<telemetry::GpsSample>& out) override {
-        out = track;
-        return true;
-    }
-    bool CopyRecordingTrack(std::vector<telemetry::GpsSample>& out) override {
-        out = track;
-        return true;
-    }
-    std::vector<telemetry::GpsSample> track;
-};
 
 // The first front recording of the test card with a GPS track, opened into the first
 // player as the main window does it: telemetry read and bound to the video frames.
@@ -187,7 +143,7 @@ class MapHostTest : public ::testing::Test {
     TileSource tiles;
     RecordingSink sink;
     FakeProbe probe;
-    FakeTracks tracks;
+    testing::StraightTrack tracks{200, 35.68, 139.76, 0.00008, 0.00012};
     CGoogleMapDlgWrap bridge{sink, probe};
 
     bool Posted(AppMessage id, std::int64_t lparam = 0) const {

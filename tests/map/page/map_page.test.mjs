@@ -71,6 +71,19 @@ async function loadTrack(page, { gps, grid, frame }) {
   }, { gps, grid, frame });
 }
 
+// A page of a suite's own, ready and showing a 20-point track; opened.page is set before
+// the suite's tests run.
+function readyPageWithTrack() {
+  const opened = {};
+  before(async () => {
+    Object.assign(opened, await openPage());
+    await waitReady(opened.page);
+    await loadTrack(opened.page, { gps: trackPayload(20), grid: trackPayload(20), frame: 0 });
+  });
+  after(() => opened.close());
+  return opened;
+}
+
 const lineSummary = (page) => page.evaluate(() => {
   const describe = (lines) => lines.map((l) => ({
     points: l.getLatLngs().length, color: l.options.color, opacity: l.options.opacity,
@@ -223,13 +236,7 @@ describe('start-up and drawing', () => {
 });
 
 describe('event marks', () => {
-  let opened;
-  before(async () => {
-    opened = await openPage();
-    await waitReady(opened.page);
-    await loadTrack(opened.page, { gps: trackPayload(20), grid: trackPayload(20), frame: 0 });
-  });
-  after(() => opened.close());
+  const opened = readyPageWithTrack();
 
   test('one marker per mark with its kind\'s icon and the shadow', async () => {
     const { page } = opened;
@@ -288,13 +295,7 @@ describe('event marks', () => {
 });
 
 describe('web messages', () => {
-  let opened;
-  before(async () => {
-    opened = await openPage();
-    await waitReady(opened.page);
-    await loadTrack(opened.page, { gps: trackPayload(20), grid: trackPayload(20), frame: 0 });
-  });
-  after(() => opened.close());
+  const opened = readyPageWithTrack();
 
   async function movesAfter(page, values) {
     return page.evaluate(async (values) => {
