@@ -190,21 +190,35 @@ int main(int argc, char** argv) {
         const QVariantList pair = entry.toList();
         if (pair.size() != 2)
             continue;
+        // The first move that shows a frame; later ones (the page's own timer) repeat it.
         auto it = sent_at.find(pair[0].toInt());
-        if (it != sent_at.end())
-            latencies.push_back(pair[1].toDouble() - it->second);
+        if (it == sent_at.end())
+            continue;
+        latencies.push_back(pair[1].toDouble() - it->second);
+        sent_at.erase(it);
     }
+    // The first second follows the loading of the track, while the page still paints it and
+    // its tiles; it is reported apart from the steady state.
+    const size_t warm_up = std::min(latencies.size(), static_cast<size_t>(1000.0 / kTickMs));
+    const std::vector<double> first_second(
+        latencies.begin(), latencies.begin() + static_cast<std::ptrdiff_t>(warm_up));
+    latencies.erase(latencies.begin(), latencies.begin() + static_cast<std::ptrdiff_t>(warm_up));
     const double p95 = Percentile(latencies, 0.95);
     std::vector<double> page_work;
     for (const QVariant& v : Evaluate(view, "window.__work").toList())
         page_work.push_back(v.toDouble());
     std::printf("  page work per move: p50 %.1f ms, p95 %.1f ms\n", Percentile(page_work, 0.5),
                 Percentile(page_work, 0.95));
-    std::printf("map-bench: %d ticks of %.0f ms with a %d-record track; %zu marker moves\n", kTicks,
-                kTickMs, kTrackRecords, latencies.size());
     std::printf(
-        "  position change -> marker move: p50 %.1f ms, p95 %.1f ms = %.2f ticks (goal <= 1)\n",
+        "map-bench: %d ticks of %.0f ms with a %d-record track; %zu of the frames shown by a "
+        "move\n",
+        kTicks, kTickMs, kTrackRecords, latencies.size());
+    std::printf(
+        "  position change -> marker move (steady): p50 %.1f ms, p95 %.1f ms = %.2f ticks (goal <= "
+        "1)\n",
         Percentile(latencies, 0.5), p95, p95 / kTickMs);
+    std::printf("  the first second after loading the track: p50 %.1f ms, max %.1f ms\n",
+                Percentile(first_second, 0.5), Percentile(first_second, 1.0));
     std::printf("  bridge work per tick on the UI thread: p50 %.3f ms, p95 %.3f ms = %.3f ticks\n",
                 Percentile(tick_work_ms, 0.5), Percentile(tick_work_ms, 0.95),
                 Percentile(tick_work_ms, 0.95) / kTickMs);
