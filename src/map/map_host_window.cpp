@@ -96,6 +96,7 @@ void MapHostWindow::CreateWebView() {
     layout()->addWidget(view_);
     view_->setZoomFactor(kPageZoomFactor);
     view_->load(QUrl(QString::fromLatin1(kPageUrl)));
+    view_->setFocus(Qt::OtherFocusReason);
     emit pageCreated();
 }
 

@@ -61,6 +61,14 @@ TEST_F(BridgeFixture, ReadyNotificationAndMarkClick) {
     EXPECT_TRUE(host.statements.empty());  // nothing is sent from inside the ready call
 }
 
+TEST_F(BridgeFixture, TracksWithoutASourceAreTheEmptyPayload) {
+    EXPECT_EQ(bridge.JS2C_GetGPSData(), TrackPayload{});
+    EXPECT_EQ(bridge.JS2C_GetGridData(), TrackPayload{});
+    testing::StraightTrack tracks(2, 35.0, 139.0, 0.001, 0.001);
+    bridge.AttachTracks(&tracks);
+    EXPECT_EQ(bridge.JS2C_GetGridData().values.size(), 7u);
+}
+
 TEST_F(BridgeFixture, CurrentFrameAsDecimalText) {
     for (int frame : {153, 0, -1, std::numeric_limits<int>::max()}) {
         bridge.SetCurrentFrame(frame);
