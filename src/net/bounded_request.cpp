@@ -66,6 +66,7 @@ RequestResult BoundedRequest(QNetworkAccessManager& manager, const QUrl& url,
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
     QTimer cancel_poll;
 
     const auto read_available = [&] {

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/ui_text.h"
 #include "net/bounded_request.h"
 #include "update/update_notice.h"
 #include "update/version_text.h"
@@ -16,10 +15,6 @@ namespace {
 constexpr int kFirmwareSection = 108;
 constexpr int kViewerSection = 110;
 constexpr int kGpsSection = 111;
-
-QString Ui(int id) {
-    return QString::fromStdString(base::UiString(id));
-}
 
 QString Page(const QUrl& url) {
     return url.toString(QUrl::FullyEncoded);
@@ -88,15 +83,15 @@ std::string UpdateCheck::Run(const net::UpdateCheckInput& input,
             const QString latest = CutVersion(*served);
             if (current != latest) {
                 items.push_back(
-                    {Ui(kFirmwareSection), current, latest, Page(model->firmware_page)});
+                    {UiQString(kFirmwareSection), current, latest, Page(model->firmware_page)});
             }
         }
     }
     if (endpoints_.HasViewer()) {
         const auto served = Download(manager, endpoints_.viewer_text, true, deadline, cancel);
         if (served && *served != QLatin1String(kViewerVersion)) {
-            items.push_back({Ui(kViewerSection), QString::fromLatin1(kViewerVersion), *served,
-                             Page(endpoints_.viewer_page)});
+            items.push_back({UiQString(kViewerSection), QString::fromLatin1(kViewerVersion),
+                             *served, Page(endpoints_.viewer_page)});
         }
     }
     if (!input.gps_data_version.empty() && endpoints_.HasGpsData()) {
@@ -107,7 +102,7 @@ std::string UpdateCheck::Run(const net::UpdateCheckInput& input,
         const QString current = DateForm(QString::fromStdString(input.gps_data_version));
         const QString latest = DateForm(*served);
         if (current != latest) {
-            items.push_back({Ui(kGpsSection), current, latest, Page(endpoints_.gps_page)});
+            items.push_back({UiQString(kGpsSection), current, latest, Page(endpoints_.gps_page)});
         }
     }
     if (cancel.load()) {

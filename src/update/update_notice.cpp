@@ -9,20 +9,20 @@ constexpr int kHeaderText = 105;
 constexpr int kCurrentVersionText = 107;
 constexpr int kNewVersionText = 109;
 
-QString Ui(int id) {
-    return QString::fromStdString(base::UiString(id));
-}
-
 QString ItemBlock(const UpdateItem& item) {
     const QString page = EscapeNoticeText(item.page);
-    return EscapeNoticeText(item.section) + QStringLiteral(":\r\n") + Ui(kCurrentVersionText) +
-           EscapeNoticeText(item.current_version) + QStringLiteral("   \u2192   ") +
-           Ui(kNewVersionText) + EscapeNoticeText(item.new_version) +
-           QStringLiteral("\r\n\r\nURL : <a href=\"") + page + QStringLiteral("\">") + page +
-           QStringLiteral("</a>");
+    return EscapeNoticeText(item.section) + QStringLiteral(":\r\n") +
+           UiQString(kCurrentVersionText) + EscapeNoticeText(item.current_version) +
+           QStringLiteral("   \u2192   ") + UiQString(kNewVersionText) +
+           EscapeNoticeText(item.new_version) + QStringLiteral("\r\n\r\nURL : <a href=\"") + page +
+           QStringLiteral("\">") + page + QStringLiteral("</a>");
 }
 
 }  // namespace
+
+QString UiQString(int id) {
+    return QString::fromStdString(base::UiString(id));
+}
 
 QString EscapeNoticeText(const QString& text) {
     QString safe;
@@ -99,7 +99,7 @@ QString ComposeNotice(const std::vector<UpdateItem>& items) {
     if (items.empty()) {
         return {};
     }
-    QString notice = Ui(kHeaderText) + QStringLiteral("\r\n\r\n");
+    QString notice = UiQString(kHeaderText) + QStringLiteral("\r\n\r\n");
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) {
             notice += QStringLiteral("\r\n\r\n\r\n");

@@ -16,6 +16,9 @@ struct UpdateItem {
     QString page;  // the information page: an http(s) address from the configuration
 };
 
+// A text of the UI string table as a QString.
+QString UiQString(int id);
+
 // Text made safe to stand between tags and in an attribute: & < > " ' become entities and
 // control characters other than tab and line breaks become their visible pictures, so
 // nothing a server sends can add markup or change an address.

@@ -6,15 +6,15 @@
 #include <functional>
 #include <thread>
 
+#include "playback/notification_queue.h"
 #include "support/local_http_server.h"
 #include "support/qt_app.h"
-#include "support/recording_sink.h"
 
 namespace ardelle::net {
 namespace {
 
+using ardelle::playback::NotificationQueue;
 using ardelle::testing::LocalHttpServer;
-using ardelle::testing::RecordingSink;
 using ardelle::testing::ServedAnswer;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
@@ -125,25 +125,25 @@ TEST(ProberUpdateCheck, RunsOnceAndPostsTheNoticeToTheTarget) {
                                     seen = input;
                                     return std::string("notice");
                                 });
-    RecordingSink sink;
+    NotificationQueue sink;
     prober.SetNoticeTarget(&sink);
     EXPECT_FALSE(prober.UpdateStarted());
     EXPECT_EQ(prober.StartUpdateCheck("1.2.3", "240315", "MODEL-01"), 1);
     EXPECT_EQ(prober.StartUpdateCheck("9.9.9", "", "OTHER"), 1);
-    ASSERT_TRUE(sink.WaitForCount(1, 20s));
+    ASSERT_TRUE(sink.WaitFor(AppMessage::kUpdateNotice, 20s));
     ASSERT_TRUE(WaitUntil([&] { return prober.UpdateCheckEnded(); }, 20s));
     EXPECT_EQ(runs.load(), 1);
     EXPECT_EQ(seen.firmware_version, "1.2.3");
     EXPECT_EQ(seen.gps_data_version, "240315");
     EXPECT_EQ(seen.model_code, "MODEL-01");
-    EXPECT_EQ(sink.Messages(), (std::vector<PostedMessage>{{AppMessage::kUpdateNotice, 0, 0}}));
+    EXPECT_EQ(sink.Count(AppMessage::kUpdateNotice), 0);  // only the one
     EXPECT_EQ(prober.NoticeText(), "notice");
 }
 
 TEST(ProberUpdateCheck, PostsNothingWithoutATargetOrWithoutANotice) {
     ardelle::testing::QtApp();
     for (const char* notice : {"notice", ""}) {
-        RecordingSink sink;
+        NotificationQueue sink;
         CInetConnectionAsync prober(
             ProbeOptions(""),
             [&](const UpdateCheckInput&, const std::atomic<bool>&) { return std::string(notice); });
@@ -152,14 +152,14 @@ TEST(ProberUpdateCheck, PostsNothingWithoutATargetOrWithoutANotice) {
         }
         prober.StartUpdateCheck("", "", "");
         ASSERT_TRUE(WaitUntil([&] { return prober.UpdateCheckEnded(); }, 20s));
-        EXPECT_TRUE(sink.Messages().empty()) << notice;
+        EXPECT_TRUE(sink.Count(AppMessage::kUpdateNotice) == 0) << notice;
         EXPECT_EQ(prober.NoticeText(), "");
     }
 }
 
 TEST(ProberUpdateCheck, DestructionCancelsARunningCheckAndPostsNothing) {
     ardelle::testing::QtApp();
-    RecordingSink sink;
+    NotificationQueue sink;
     std::atomic<bool> started{false};
     auto prober = std::make_unique<CInetConnectionAsync>(
         ProbeOptions(""), [&](const UpdateCheckInput&, const std::atomic<bool>& cancel) {
@@ -175,7 +175,7 @@ TEST(ProberUpdateCheck, DestructionCancelsARunningCheckAndPostsNothing) {
     const auto start = Clock::now();
     prober.reset();
     EXPECT_LT(Clock::now() - start, 1500ms);
-    EXPECT_TRUE(sink.Messages().empty());
+    EXPECT_TRUE(sink.Count(AppMessage::kUpdateNotice) == 0);
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ std::string ConfigBytes(const std::string& model8, const std::string& firmware6,
     return std::string(48, '\x5a') + model8 + firmware6 + gps6 + std::string(tail, '\x7f');
 }
 
+std::span<const std::uint8_t> BytesOf(const std::string& bytes) {
+    return std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
 struct ConfigCase {
     const char* name;
     std::string bytes;
@@ -28,8 +32,7 @@ class ParseRecorderConfigTest : public ::testing::TestWithParam<ConfigCase> {};
 TEST_P(ParseRecorderConfigTest, ReadsTheThreeFields) {
     const ConfigCase& c = GetParam();
     RecorderInfo info{"old", "old", "old"};
-    ASSERT_TRUE(ParseRecorderConfig(
-        std::span(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size()), info));
+    ASSERT_TRUE(ParseRecorderConfig(BytesOf(c.bytes), info));
     EXPECT_EQ(info, c.expected);
 }
 
@@ -61,8 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ParseRecorderConfig, ShorterThanTheFieldsLeavesTheInfoAlone) {
     const std::string bytes = ConfigBytes("MODEL-01", "010203", "24031");  // 67 bytes
     RecorderInfo info{"1.0.0", "230101", "OLD"};
-    EXPECT_FALSE(ParseRecorderConfig(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), info));
+    EXPECT_FALSE(ParseRecorderConfig(BytesOf(bytes), info));
     EXPECT_EQ(info, (RecorderInfo{"1.0.0", "230101", "OLD"}));
 }
 

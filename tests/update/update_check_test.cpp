@@ -12,9 +12,9 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "net/inet_connection_async.h"
+#include "playback/notification_queue.h"
 #include "support/local_http_server.h"
 #include "support/qt_app.h"
-#include "support/recording_sink.h"
 #include "support/temp_folder.h"
 #include "update/update_notice.h"
 
@@ -311,7 +311,9 @@ TEST(UpdateCheckBounds, TheWholeCheckStopsAtItsDeadline) {
               "");
     EXPECT_LT(Clock::now() - start, limits.check_timeout + 5s);
     EXPECT_EQ(server.RequestCount("/fw1.txt"), 1);  // a timed-out request is not sent again
-    EXPECT_EQ(server.RequestCount("/gps.txt"), 0);  // no time was left for it
+    // The viewer gets the second that is left; the GPS data at most the odd millisecond.
+    EXPECT_EQ(server.RequestCount("/viewer.txt"), 1);
+    EXPECT_LE(server.RequestCount("/gps.txt"), 1);
 }
 
 TEST(UpdateCheckBounds, AnUnansweredRequestIsTriedAFewTimesOnly) {
@@ -335,18 +337,17 @@ TEST(UpdateCheckThroughProber, PostsTheNoticeAndShutdownAbortsAHangingCheck) {
     UpdateEndpoints endpoints = ServerEndpoints(server);
     endpoints.models.clear();
     {
-        ardelle::testing::RecordingSink sink;
+        playback::NotificationQueue sink;
         net::CInetConnectionAsync prober({QUrl(), 1000ms, 2000ms, {}},
                                          MakeUpdateCheckJob(endpoints, {}, {}));
         prober.SetNoticeTarget(&sink);
         prober.StartUpdateCheck("", "", "");
-        ASSERT_TRUE(sink.WaitForCount(1, 30s));
-        EXPECT_EQ(sink.Messages()[0].id, AppMessage::kUpdateNotice);
+        ASSERT_TRUE(sink.WaitFor(AppMessage::kUpdateNotice, 30s));
         EXPECT_EQ(prober.NoticeText(),
                   NoticeFor(server, {{Section::kViewer, "1.0.0", "1.0.1", "/viewer.html"}}));
     }
     server.Serve("/viewer.txt", {Kind::kSilent, 200, {}, {}, 0});
-    ardelle::testing::RecordingSink sink;
+    playback::NotificationQueue sink;
     auto prober = std::make_unique<net::CInetConnectionAsync>(
         net::CInetConnectionAsync::Options{QUrl(), 1000ms, 2000ms, {}},
         MakeUpdateCheckJob(endpoints, {}, {}));
@@ -362,7 +363,7 @@ TEST(UpdateCheckThroughProber, PostsTheNoticeAndShutdownAbortsAHangingCheck) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     std::cout << "[ timing ] shutdown during a hanging check: " << shutdown.count() << " ms\n";
     EXPECT_LT(shutdown, 1500ms);
-    EXPECT_TRUE(sink.Messages().empty());
+    EXPECT_TRUE(sink.Count(AppMessage::kUpdateNotice) == 0);
 }
 
 }  // namespace
