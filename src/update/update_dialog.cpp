@@ -1,5 +1,6 @@
 #include "update/update_dialog.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,6 +21,10 @@ constexpr double kHeight = 480;
 
 }  // namespace
 
+UrlOpener DesktopUrlOpener() {
+    return [](const QUrl& url) { QDesktopServices::openUrl(url); };
+}
+
 QString NoticeMarkup(const QString& notice) {
     QString text = notice;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -29,6 +34,9 @@ QString NoticeMarkup(const QString& notice) {
 
 CUpdateDialog::CUpdateDialog(Options options, QWidget* parent)
     : QDialog(parent), options_(std::move(options)) {
+    if (!options_.open_url) {
+        options_.open_url = DesktopUrlOpener();
+    }
     setWindowTitle(QString::fromStdString(base::UiString(kTitleText)));
     setModal(false);
     setFont(options_.font);

@@ -11,8 +11,11 @@ class QPushButton;
 
 namespace ardelle::update {
 
-// Opens an address in the user's browser; the program passes QDesktopServices::openUrl.
+// Opens an address in the user's browser.
 using UrlOpener = std::function<void(const QUrl&)>;
+
+// The program's opener: QDesktopServices::openUrl.
+UrlOpener DesktopUrlOpener();
 
 // The notice of newer versions: the notice text with its links and a close button. Modeless;
 // once closed it is not shown again during the run.
@@ -20,8 +23,8 @@ class CUpdateDialog : public QDialog {
   public:
     struct Options {
         double layout_scale = 1.0;
-        QFont font;  // the first font of the shared set (9 points)
-        UrlOpener open_url;
+        QFont font;          // the first font of the shared set (9 points)
+        UrlOpener open_url;  // none: DesktopUrlOpener
     };
 
     explicit CUpdateDialog(Options options, QWidget* parent = nullptr);

@@ -1,6 +1,7 @@
 #include "update/recorder_info.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -88,6 +89,9 @@ TEST(ReadRecorderInfo, ReadsTheCardsFileAndKeepsTheLastInfoWithoutOne) {
     }
     std::filesystem::remove(file);
     std::filesystem::create_directory(file);  // a folder by that name
+    EXPECT_FALSE(ReadRecorderInfo(card.path(), info));
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);  // a pipe with no writer must not hang the scan
     EXPECT_FALSE(ReadRecorderInfo(card.path(), info));
     EXPECT_EQ(info.model_code, "MODEL-02");
 }
