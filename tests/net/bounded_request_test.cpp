@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QNetworkAccessManager>
 #include <chrono>
 #include <thread>
@@ -24,6 +26,11 @@ struct RequestCase {
     int status;
     qsizetype body_size;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const RequestCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BoundedRequestTest : public ::testing::TestWithParam<RequestCase> {
   protected:

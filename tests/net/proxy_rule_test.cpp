@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 
 namespace ardelle::net {
@@ -15,6 +17,11 @@ struct ProxyCase {
     const char* host;  // the proxy's, when there is one
     int port;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const ProxyCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ProxyForUrlTest : public ::testing::TestWithParam<ProxyCase> {};
 

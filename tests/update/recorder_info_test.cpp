@@ -1,7 +1,9 @@
 #include "update/recorder_info.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include <ostream>
 
 #include <filesystem>
 #include <string>
@@ -27,6 +29,11 @@ struct ConfigCase {
     std::string bytes;
     RecorderInfo expected;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const ConfigCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ParseRecorderConfigTest : public ::testing::TestWithParam<ConfigCase> {};
 

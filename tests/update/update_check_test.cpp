@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -70,6 +72,11 @@ struct CheckCase {
     std::vector<std::string> never_requested;
     bool gps_unreachable = false;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const CheckCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class UpdateCheckTest : public ::testing::TestWithParam<CheckCase> {
   protected:
@@ -218,6 +225,11 @@ struct HostileCase {
     bool card_with_gps;
     bool notice;
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const HostileCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HostileServerTest : public ::testing::TestWithParam<HostileCase> {};
 
