@@ -7,27 +7,9 @@
 
 namespace ardelle::net {
 
-class CInetConnectionAsync::ProbeThread : public QThread {
-  public:
-    explicit ProbeThread(CInetConnectionAsync& owner) : owner_(owner) {}
-    void run() override { owner_.ProbeLoop(); }
-
-  private:
-    CInetConnectionAsync& owner_;
-};
-
-class CInetConnectionAsync::CheckThread : public QThread {
-  public:
-    explicit CheckThread(CInetConnectionAsync& owner) : owner_(owner) {}
-    void run() override { owner_.RunCheck(); }
-
-  private:
-    CInetConnectionAsync& owner_;
-};
-
 CInetConnectionAsync::CInetConnectionAsync(Options options, UpdateCheckJob update_check)
     : options_(std::move(options)), update_check_(std::move(update_check)) {
-    probe_thread_ = std::make_unique<ProbeThread>(*this);
+    probe_thread_.reset(QThread::create([this] { ProbeLoop(); }));
     probe_thread_->start();
 }
 
@@ -103,7 +85,7 @@ int CInetConnectionAsync::StartUpdateCheck(const std::string& firmware_version,
         return 1;
     }
     update_input_ = UpdateCheckInput{firmware_version, gps_data_version, model_code};
-    check_thread_ = std::make_unique<CheckThread>(*this);
+    check_thread_.reset(QThread::create([this] { RunCheck(); }));
     update_started_ = true;
     check_thread_->start();
     return 1;

@@ -73,11 +73,6 @@ class CInetConnectionAsync {
     std::string NoticeText() const;
 
   private:
-    class ProbeThread;
-    class CheckThread;
-    friend class ProbeThread;
-    friend class CheckThread;
-
     void ProbeLoop();
     void ProbeOnce(QNetworkAccessManager& manager);
     void RunCheck();
