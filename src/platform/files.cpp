@@ -170,6 +170,23 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return content;
 }
 
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t max_bytes) {
+    // O_NONBLOCK: a FIFO under the name must not hang the caller; it is refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string content(max_bytes, '\0');
+    content.resize(detail::ReadFullyAt(fd, content.data(), max_bytes, 0));
+    ::close(fd);
+    return content;
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     RemoveStaleTemporariesOf(path);
     struct stat replaced {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,6 +36,10 @@ bool RemoveTree(const std::string& path, std::string* error);
 
 // The whole content of a file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// At most max_bytes from the start of a regular file (fewer when it is shorter), or nothing
+// when it is not a regular file or cannot be read. A huge or special file never costs more.
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t max_bytes);
 
 // Writes bytes to a temporary file beside path, flushes it to disk and renames
 // it over path, so that readers see either the old or the complete new file.

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace ardelle::update {
+
+// Opens an address in the user's browser.
+using UrlOpener = std::function<void(const QUrl&)>;
+
+// The program's opener: QDesktopServices::openUrl.
+UrlOpener DesktopUrlOpener();
+
+// The notice of newer versions: the notice text with its links and a close button. Modeless;
+// once closed it is not shown again during the run.
+class CUpdateDialog : public QDialog {
+  public:
+    struct Options {
+        double layout_scale = 1.0;
+        QFont font;          // the first font of the shared set (9 points)
+        UrlOpener open_url;  // none: DesktopUrlOpener
+    };
+
+    explicit CUpdateDialog(Options options, QWidget* parent = nullptr);
+
+    // The notice as composed by the check; its anchors become links.
+    void SetNoticeText(const QString& notice);
+    bool IsClosed() const { return closed_; }
+
+    QLabel* link_control() const { return link_control_; }
+    QPushButton* close_button() const { return close_button_; }
+
+    void setVisible(bool visible) override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void reject() override;
+
+  private:
+    int Scaled(double units) const;
+    void LayOut();
+    void OpenLink(const QString& address);
+    void CentreOnScreen();
+
+    Options options_;
+    QLabel* link_control_ = nullptr;
+    QPushButton* close_button_ = nullptr;
+    bool closed_ = false;
+};
+
+// The label markup for a notice: its line breaks and spaces kept, nothing added but them.
+QString NoticeMarkup(const QString& notice);
+
+}  // namespace ardelle::update
