@@ -30,6 +30,11 @@ CMovieStatic::CMovieStatic(int surface_index, SurfaceOwner* owner, MessageSink* 
     connect(&click_timer_, &QTimer::timeout, this, [this] { DeliverClick(); });
 }
 
+void CMovieStatic::Place(const QRect& geometry) {
+    setGeometry(geometry);
+    mailbox_.SetClient({0, 0, geometry.width(), geometry.height()});
+}
+
 void CMovieStatic::SetZoomMode(bool zoom_mode) {
     zoom_mode_ = zoom_mode;
     if (zoom_mode) {

@@ -32,6 +32,9 @@ class CMovieStatic : public QWidget, public playback::FrameTarget, public Messag
     CMovieStatic(int surface_index, SurfaceOwner* owner, MessageSink* owner_queue, QWidget* parent);
 
     int surface_index() const { return surface_index_; }
+    // Places the surface; the engine sees the new client area at once, also while the
+    // surface is hidden (a hidden widget gets its resize event only when shown).
+    void Place(const QRect& geometry);
     void SetZoomMode(bool zoom_mode);
     bool zoom_mode() const { return zoom_mode_; }
     void SetMirror(bool mirror) { mirror_ = mirror; }

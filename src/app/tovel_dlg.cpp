@@ -180,7 +180,7 @@ void CTovelDlg::LayoutMainWindow() {
     const double s = scale();
     layout_ = ComputeMainLayout(size(), s);
     CMovieStatic* main = surfaces_[static_cast<std::size_t>(main_surface_)];
-    main->setGeometry(layout_.video_surface);
+    main->Place(layout_.video_surface);
     for (int i = 0; i < kToolButtonCount; ++i) {
         tool_buttons_[static_cast<std::size_t>(i)]->setGeometry(
             layout_.tool_buttons[static_cast<std::size_t>(i)]);
@@ -209,7 +209,7 @@ void CTovelDlg::LayoutMainWindow() {
 
 void CTovelDlg::LayoutMovieWindow() {
     CMovieStatic* movie = surfaces_[static_cast<std::size_t>(1 - main_surface_)];
-    movie->setGeometry(movie_window_->ContentRect());
+    movie->Place(movie_window_->ContentRect());
     slots_.map_host->setGeometry(map_window_->ContentRect());
 }
 
@@ -311,7 +311,7 @@ void CTovelDlg::ShowFullWindow(bool full_window, int main_surface) {
         const QScreen* monitor = screen();
         const QRect whole = monitor != nullptr ? monitor->geometry() : geometry();
         setGeometry(whole);
-        main->setGeometry(0, 0, whole.width(), whole.height());
+        main->Place(QRect(0, 0, whole.width(), whole.height()));
         main->raise();
         raise();
     } else {
