@@ -18,6 +18,18 @@ constexpr int kPollMs = 50;
 constexpr int kPaintTimeoutMs = 10000;
 constexpr int kSettleMs = 300;
 
+// "LABEL_area X Y W H": where the surface lies on the screen.
+QString AreaLine(const char* label, const CMovieStatic* surface) {
+    const QPoint origin = surface->mapToGlobal(QPoint(0, 0));
+    return QStringLiteral("%1_area %2 %3 %4 %5\n")
+        .arg(QLatin1String(label))
+        .arg(origin.x())
+        .arg(origin.y())
+        .arg(surface->width())
+        .arg(surface->height());
+}
+
+// "LABEL X Y W H INDEX": the picture the surface painted last, or "LABEL none".
 QString PictureLine(const char* label, const CMovieStatic* surface) {
     const playback::FrameMailbox::Picture picture = surface->LastPainted();
     if (picture.frame == nullptr || !surface->isVisible()) {
@@ -169,6 +181,8 @@ void TourScript::Shoot(const QString& name) {
         QTextStream out(&sidecar);
         out << PictureLine("main", window_.surface(main));
         out << PictureLine("movie", window_.surface(1 - main));
+        out << AreaLine("main", window_.surface(main));
+        out << AreaLine("movie", window_.surface(1 - main));
     }
     std::printf("%s\n", QDir(path).absolutePath().toLocal8Bit().constData());
     std::fflush(stdout);
