@@ -141,7 +141,7 @@ void ViewerController::AllReady() {
     ApplyZoom();
     pair_.SeekFrame(PlayerTarget::kBoth, start_frame_);
     view_.ShowPosition(static_cast<int>(start_frame_),
-                       static_cast<int>(pair_.GetDurationFrames(PlayerTarget::kBoth)));
+                       static_cast<int>(pair_.GetDurationFrames(Target(ShownPlayer()))));
     view_.PlaceSurfaces(main_surface_, main_surface_ == 0 ? kTextRearCamera : kTextFrontCamera);
     view_.SetPlayButton(false);
     view_.RepaintSurfaces();
@@ -277,8 +277,14 @@ void ViewerController::OnSurfaceDoubleClicked(int surface_index) {
     ToggleFullWindow(loaded_);
 }
 
+int ViewerController::ShownPlayer() const {
+    // Until the telemetry is loaded the pair has no reference player of its own: the front
+    // player counts whenever it has the recording open (its frames are the time unit).
+    return players_[0].opened != 0 ? 0 : 1;
+}
+
 void ViewerController::ToggleFullWindow(bool force) {
-    const int reference = pair_.ReferencePlayer();
+    const int reference = ShownPlayer();
     const playback::PlayerContext& player = players_[static_cast<std::size_t>(reference)];
     const std::int64_t position =
         player.initialised != 0 ? pair_.GetPositionFrames(Target(reference)) : 0;

@@ -60,6 +60,7 @@ class ViewerController {
 
   private:
     bool HasFile(int player) const;
+    int ShownPlayer() const;
     void ApplyZoom();
     void ResetZooms(int surface_index);
     void SwitchDisplay();
