@@ -1,5 +1,6 @@
 #include "app/tour_script.h"
 
+#include <sys/resource.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -7,7 +8,9 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTextStream>
+
 #include <cstdio>
+#include <ctime>
 
 #include "app/tovel_dlg.h"
 
@@ -45,6 +48,30 @@ QString PictureLine(const char* label, const CMovieStatic* surface) {
         .arg(picture.destination.height())
         .arg(surface->surface_index());
 }
+// The tour waits this long at most for the players' ends.
+constexpr int kEndTimeoutMs = 300000;
+
+std::int64_t MonotonicNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+long PeakRssKb() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 }  // namespace
 
 std::optional<std::vector<TourStep>> ParseTourScript(const QString& script) {
@@ -73,10 +100,24 @@ std::optional<std::vector<TourStep>> ParseTourScript(const QString& script) {
             step.kind = TourStep::Kind::kFullWindow;
         } else if (word == QLatin1String("quit") && argument.isEmpty()) {
             step.kind = TourStep::Kind::kQuit;
+        } else if (word == QLatin1String("painted") && argument.isEmpty()) {
+            step.kind = TourStep::Kind::kPainted;
+        } else if (word == QLatin1String("mark") && argument.isEmpty()) {
+            step.kind = TourStep::Kind::kMark;
+        } else if (word == QLatin1String("ended") && argument.isEmpty()) {
+            step.kind = TourStep::Kind::kEnded;
+        } else if (word == QLatin1String("stats") && argument.isEmpty()) {
+            step.kind = TourStep::Kind::kStats;
+        } else if (word == QLatin1String("speed")) {
+            step.kind = TourStep::Kind::kSpeed;
+            const int code = argument.toInt(&number_ok);
+            number_ok =
+                number_ok && (code == 1 || code == 2 || code == 4 || code == -2 || code == -4);
+            step.value = code;
         } else {
             return std::nullopt;
         }
-        if (!number_ok || step.value < 0) {
+        if (!number_ok || (step.value < 0 && step.kind != TourStep::Kind::kSpeed)) {
             return std::nullopt;
         }
         steps.push_back(step);
@@ -157,6 +198,16 @@ void TourScript::Next() {
         case TourStep::Kind::kFullWindow:
             controller.OnSurfaceDoubleClicked(controller.main_surface());
             break;
+        case TourStep::Kind::kPainted:
+        case TourStep::Kind::kSpeed:
+        case TourStep::Kind::kMark:
+        case TourStep::Kind::kEnded:
+        case TourStep::Kind::kStats:
+            if (!RunMeasuringStep(step)) {
+                timer_.start(kPollMs / 10);
+                return;
+            }
+            break;
         case TourStep::Kind::kQuit:
             ++next_;
             controller.OnCommand(command::kClose);
@@ -165,6 +216,57 @@ void TourScript::Next() {
     }
     ++next_;
     timer_.start(delay);
+}
+
+bool TourScript::RunMeasuringStep(const TourStep& step) {
+    ViewerController& controller = window_.controller();
+    switch (step.kind) {
+        case TourStep::Kind::kPainted:
+            if (!SurfacesPainted() && waited_ms_ < kPaintTimeoutMs) {
+                waited_ms_ += kPollMs / 10;
+                return false;
+            }
+            waited_ms_ = 0;
+            std::printf("painted %lld\n", static_cast<long long>(MonotonicNs()));
+            break;
+        case TourStep::Kind::kSpeed:
+            controller.pair().SetSpeed(step.value);
+            break;
+        case TourStep::Kind::kMark:
+            mark_cpu_s_ = ProcessCpuSeconds();
+            mark_ns_ = MonotonicNs();
+            for (int i = 0; i < 2; ++i) {
+                mark_counts_[i][0] = window_.surface(i)->presented_count();
+                mark_counts_[i][1] = window_.surface(i)->painted_count();
+            }
+            break;
+        case TourStep::Kind::kEnded:
+            if (!controller.all_ended() && waited_ms_ < kEndTimeoutMs) {
+                waited_ms_ += kPollMs / 10;
+                return false;
+            }
+            waited_ms_ = 0;
+            break;
+        case TourStep::Kind::kStats: {
+            const auto count = [&](int surface, int which) {
+                const CMovieStatic* s = window_.surface(surface);
+                const std::uint64_t now = which == 0 ? s->presented_count() : s->painted_count();
+                return static_cast<unsigned long long>(now - mark_counts_[surface][which]);
+            };
+            std::printf(
+                "stats presented0 %llu painted0 %llu presented1 %llu painted1 %llu cpu_s %.3f "
+                "wall_s %.3f peak_rss_kb %ld ended %d\n",
+                count(0, 0), count(0, 1), count(1, 0), count(1, 1),
+                ProcessCpuSeconds() - mark_cpu_s_,
+                static_cast<double>(MonotonicNs() - mark_ns_) / 1e9, PeakRssKb(),
+                controller.all_ended() ? 1 : 0);
+            break;
+        }
+        default:
+            break;
+    }
+    std::fflush(stdout);
+    return true;
 }
 
 void TourScript::Shoot(const QString& name) {

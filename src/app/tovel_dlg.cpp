@@ -28,6 +28,7 @@ constexpr int kTextMaximise = 177;
 constexpr int kTextRestore = 178;
 constexpr int kTextPlay = 12;
 constexpr int kTextPause = 11;
+constexpr int kPositionTickMs = 30;
 
 struct ToolButtonSpec {
     IconRole icon;
@@ -92,6 +93,8 @@ CTovelDlg::CTovelDlg()
     controller_->InitPlayers(base::KeepAspectFromSetting(base::ReadSetting("DISPLAY", "ASPECT")));
     SetSection(QStringLiteral("DISPLAY"));
     LayoutMainWindow();
+    connect(&position_timer_, &QTimer::timeout, this, [this] { controller_->Tick(); });
+    position_timer_.start(kPositionTickMs);
 }
 
 CTovelDlg::~CTovelDlg() {
@@ -367,6 +370,7 @@ void CTovelDlg::Minimise() {
 
 void CTovelDlg::CloseWindow() {
     closing_ = true;
+    position_timer_.stop();
     movie_window_->hide();
     map_window_->hide();
     close();
@@ -395,6 +399,7 @@ void CTovelDlg::TitleDoubleClicked() {
 void CTovelDlg::closeEvent(QCloseEvent* event) {
     // The window system's close request runs the same shutdown as the close button.
     closing_ = true;
+    position_timer_.stop();
     SaveScale();
     controller_->Shutdown();
     movie_window_->hide();

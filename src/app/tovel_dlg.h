@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <memory>
 
@@ -113,6 +114,7 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     bool full_window_ = false;
     bool closing_ = false;
     QRect normal_rect_;
+    QTimer position_timer_;
     std::unique_ptr<ViewerController> controller_;
 };
 

@@ -91,6 +91,8 @@ bool ViewerController::OpenRecording(const catalogue::RecordingEntry& entry,
     pair_.Close();
     loaded_ = false;
     ready_count_ = 0;
+    opened_count_ = 0;
+    ended_count_ = 0;
     current_ = entry;
     start_frame_ = std::max<std::int64_t>(0, start_frame);
     const int opened = pair_.Open(entry.front_path, entry.rear_path);
@@ -104,6 +106,7 @@ bool ViewerController::OpenRecording(const catalogue::RecordingEntry& entry,
         return false;
     }
     expected_ready_ = (players_[0].opened != 0 ? 1 : 0) + (players_[1].opened != 0 ? 1 : 0);
+    opened_count_ = expected_ready_;
     return true;
 }
 
@@ -115,6 +118,7 @@ void ViewerController::OnMessage(const PostedMessage& message) {
             }
             break;
         case AppMessage::kSurfacePlayerEnded:
+            ++ended_count_;
             view_.SetPlayButton(false);
             break;
         case AppMessage::kFloatingWindowResized:
@@ -148,6 +152,15 @@ void ViewerController::AllReady() {
     if (on_ready_) {
         on_ready_();
     }
+}
+
+void ViewerController::Tick() {
+    if (!loaded_ || pair_.GetState(PlayerTarget::kBoth) != playback::PlayerState::kPlaying) {
+        return;
+    }
+    const PlayerTarget shown = Target(ShownPlayer());
+    view_.ShowPosition(pair_.GetPositionFrames(shown),
+                       static_cast<int>(pair_.GetDurationFrames(shown)));
 }
 
 bool ViewerController::HasFile(int player) const {
@@ -197,6 +210,7 @@ void ViewerController::OnCommand(int id) {
                 if (playing) {
                     pair_.Pause(PlayerTarget::kBoth);
                 } else {
+                    ended_count_ = 0;
                     pair_.Play(PlayerTarget::kBoth);
                 }
                 view_.SetPlayButton(!playing);

@@ -40,11 +40,15 @@ class ViewerController {
     // The layout changed: the zoom records of the main surface are reset and re-applied.
     void OnLayoutChanged();
     SurfacePaint PaintRule(int surface_index) const;
+    // The position display while playing (the window's 30 ms timer calls it).
+    void Tick();
 
     // Stops playback, closes the files and uninitialises the players (shutdown steps).
     void Shutdown();
 
     bool loaded() const { return loaded_; }
+    // Every player that opened the recording reported its end.
+    bool all_ended() const { return opened_count_ > 0 && ended_count_ >= opened_count_; }
     bool full_window() const { return full_window_; }
     int main_surface() const { return main_surface_; }
     int movie_surface() const { return 1 - main_surface_; }
@@ -85,6 +89,8 @@ class ViewerController {
     int main_surface_ = 0;
     int expected_ready_ = 0;
     int ready_count_ = 0;
+    int opened_count_ = 0;
+    int ended_count_ = 0;
     std::int64_t start_frame_ = 0;
     std::function<void()> on_ready_;
 };

@@ -158,5 +158,14 @@ TEST_F(ViewerWindowTest, ARecordingWithoutItsFrontFileSaysSoInTheMainArea) {
     EXPECT_EQ(testing::ReadCodeOf(screen, layout.rects.at("movie")), 0);
 }
 
+TEST_F(ViewerWindowTest, ClosingWhilePlayingEndsTheProgramCleanly) {
+    // RunViewer expects exit code 0: no crash while frames are arriving.
+    const fs::path shots =
+        RunViewer("close-playing", card_, "--scale 1", "play;wait:700;shot:playing;quit");
+    const auto codes = Codes(shots, "playing");
+    ASSERT_TRUE(codes.first.has_value());
+    EXPECT_GT(*codes.first, 0) << "the front picture moved on while playing";
+}
+
 }  // namespace
 }  // namespace ardelle::app
