@@ -102,15 +102,6 @@ std::int64_t MonotonicNs() {
     return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-double CpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // Runs a command and returns its standard output.
 std::string Output(const std::string& command) {
     std::string output;
@@ -250,11 +241,11 @@ void HeadlessPair(benchmark::State& state, int speed_code) {
             break;
         }
         pair.SetSpeed(speed_code);
-        const double before = CpuSeconds();
+        const double before = bench::CpuSeconds();
         pair.Play(playback::PlayerTarget::kBoth);
         const bool ended = queues[0].WaitFor(AppMessage::kPlayerEnded, 120s) &&
                            queues[1].WaitFor(AppMessage::kPlayerEnded, 10s);
-        state.SetIterationTime(CpuSeconds() - before);
+        state.SetIterationTime(bench::CpuSeconds() - before);
         pair.Close();
         if (!ended) {
             state.SkipWithError("the pair did not reach its end");

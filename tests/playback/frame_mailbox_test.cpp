@@ -14,6 +14,7 @@ namespace {
 class MailboxTarget : public FrameTarget {
   public:
     MailboxTarget() { mailbox.SetClient({0, 0, 640, 360}); }
+    std::size_t count() const { return mailbox.stored_count(); }
     VideoRect ClientRect() const override { return mailbox.client(); }
     void PresentFrame(const SharedFrame& frame, const VideoRect& destination,
                       bool mirrored) override {
@@ -43,31 +44,12 @@ TEST(FrameMailboxTest, OneRepaintIsScheduledUntilThePainterTakesTheNewest) {
     EXPECT_FALSE(mailbox.Peek().present);
 }
 
-class MailboxPlaybackTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!card_.exists()) {
-            GTEST_SKIP() << "no test card at " << card_.root();
-        }
-        pair_.Init({&targets_[0], &queues_[0]}, {&targets_[1], &queues_[1]});
-    }
-    void TearDown() override {
-        pair_.Close();
-        pair_.Uninit();
-    }
-    TestCard card_;
-    MailboxTarget targets_[2];
-    NotificationQueue queues_[2];
-    PlayerContext players_[2];
-    PlayerPair pair_{players_[0], players_[1], MediaSessionOps(), MediaSessionOps()};
-};
+using MailboxPlaybackTest = BasicPlayerPairTest<MailboxTarget>;
 
 // The painter reads every frame it takes while the streaming threads store new ones, and the
 // players are shut down while frames are still arriving.
 TEST_F(MailboxPlaybackTest, APainterTakesFramesWhilePlayingAndShutdownWhileArrivingIsClean) {
-    ASSERT_EQ(pair_.Open(card_.Front(kPair), card_.Rear(kPair)), 1);
-    ASSERT_TRUE(queues_[0].WaitFor(AppMessage::kPlayerReady, 5000ms));
-    ASSERT_TRUE(queues_[1].WaitFor(AppMessage::kPlayerReady, 5000ms));
+    ASSERT_EQ(OpenAndWait(card_.Front(kPair), card_.Rear(kPair)), 1);
     std::atomic<bool> stop{false};
     std::atomic<int> read_codes{0};
     std::thread painter([&] {
