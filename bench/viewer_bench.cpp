@@ -52,30 +52,34 @@ std::string Rear(const bench::GeneratedCard& card) {
     return card.card() + "/Normal/Rear/A___-240608-093000-000101R.MP4";
 }
 
-// An X server of its own for the whole run; DISPLAY points at it.
+// An X server of its own for the whole run on a display number nobody uses; DISPLAY points
+// at it once its socket is there.
 class VirtualDisplay {
   public:
     VirtualDisplay() {
-        int fds[2];
-        if (::pipe(fds) != 0) {
-            return;
+        int number = 150;
+        while (number < 400 &&
+               (::access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0 ||
+                ::access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)) {
+            ++number;
         }
+        const std::string display = ":" + std::to_string(number);
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24",
-                     "-nolisten", "tcp", static_cast<char*>(nullptr));
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDERR_FILENO);
+            ::execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1920x1080x24", "-nolisten",
+                     "tcp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        ::close(fds[1]);
-        char number[32] = {};
-        const ssize_t got = ::read(fds[0], number, sizeof number - 1);
-        ::close(fds[0]);
-        if (got > 0) {
-            display_ = ":" + std::string(number, static_cast<std::size_t>(got));
-            display_.erase(display_.find_last_not_of("\n") + 1);
-            ::setenv("DISPLAY", display_.c_str(), 1);
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        for (int waited = 0; waited < 200 && pid_ > 0; ++waited) {
+            if (::access(socket.c_str(), F_OK) == 0) {
+                display_ = display;
+                ::setenv("DISPLAY", display_.c_str(), 1);
+                break;
+            }
+            ::usleep(50000);
         }
     }
     ~VirtualDisplay() {

@@ -58,12 +58,19 @@ int main(int argc, char** argv) {
         window.move(work.topLeft() + QPoint(std::max(0, (work.width() - window.width()) / 2),
                                             std::max(0, (work.height() - window.height()) / 2)));
     }
-    window.show();
     std::unique_ptr<ardelle::app::TourScript> tour;
     if (options->script) {
         tour = std::make_unique<ardelle::app::TourScript>(window, *options->script,
                                                           options->shots_folder);
+        window.controller().SetOnReady([&tour] { tour->Start(); });
     }
+    // The recording opens before the window is shown (the players get ready while it maps),
+    // as the last source is restored during the window's initialisation.
+    bool opened = false;
+    if (!options->source.empty()) {
+        opened = window.controller().OpenSource(options->source, options->start_frame);
+    }
+    window.show();
     QTimer::singleShot(0, &window, [&] {
         window.AfterInitialisation();
         if (options->fit_to_monitor) {
@@ -75,13 +82,6 @@ int main(int argc, char** argv) {
             if (fit.maximise) {
                 window.controller().OnCommand(ardelle::app::command::kMaximise);
             }
-        }
-        bool opened = false;
-        if (!options->source.empty()) {
-            if (tour) {
-                window.controller().SetOnReady([&tour] { tour->Start(); });
-            }
-            opened = window.controller().OpenSource(options->source, options->start_frame);
         }
         if (!opened && tour) {
             tour->Start();  // the tour shows the window without a recording

@@ -119,7 +119,10 @@ void CMovieStatic::paintEvent(QPaintEvent*) {
     const playback::VideoFrame& frame = *picture.frame;
     // The frame's rows as they are: 32-bit BGRx is the native RGB32 layout.
     const QImage image(frame.pixels, frame.width, frame.height, frame.stride, QImage::Format_RGB32);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Smoothing pays off near the picture's own size; a picture shrunk to less than half is
+    // drawn by the fast path, which looks alike there and keeps up with playback.
+    const bool shrunk_much = destination.width() * 2 < frame.width;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !shrunk_much);
     if (picture.mirrored) {
         painter.translate(destination.left() + destination.right() + 1, 0);
         painter.scale(-1, 1);
