@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "base/screen_scale.h"
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "skin/msg_dlg.h"
@@ -230,6 +231,39 @@ void CTovelDlg::PlaceMovieWindow() {
 void CTovelDlg::AfterInitialisation() {
     PlaceMovieWindow();
     controller_->OnLayoutChanged();
+    if (QScreen* monitor = screen()) {
+        known_work_area_ = monitor->availableGeometry();
+        connect(monitor, &QScreen::availableGeometryChanged, this,
+                [this, monitor](const QRect& area) {
+                    RescaleToWorkArea(area, static_cast<int>(monitor->logicalDotsPerInchX()),
+                                      static_cast<int>(monitor->logicalDotsPerInchY()));
+                });
+    }
+}
+
+void CTovelDlg::RescaleToWorkArea(const QRect& work_area, int dpi_x, int dpi_y) {
+    if (work_area == known_work_area_ || full_window_) {
+        return;
+    }
+    known_work_area_ = work_area;
+    const base::ScreenScale scale =
+        base::ComputeScreenScale(work_area.width(), work_area.height(), dpi_x, dpi_y);
+    skin::Skin::Instance().SetScales(scale.layout, scale.font);
+    controller_->SetLayoutScale(scale.layout);
+    SetBaseSize(MainWindowBaseSize(scale.layout));
+    movie_window_->SetBaseSize(MovieWindowBaseSize(scale.layout));
+    map_window_->SetBaseSize(MapWindowBaseSize(scale.layout));
+    setUpdatesEnabled(false);
+    resize(ScaledSize());
+    movie_window_->resize(movie_window_->ScaledSize());
+    map_window_->resize(map_window_->ScaledSize());
+    LayoutMainWindow();
+    LayoutMovieWindow();
+    setUpdatesEnabled(true);
+    if (isVisible()) {
+        PlaceMovieWindow();
+    }
+    update();
 }
 
 void CTovelDlg::paintEvent(QPaintEvent*) {

@@ -59,6 +59,10 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     // placed at its home and shown.
     void AfterInitialisation();
     void PlaceMovieWindow();
+    // The work area changed (another monitor, a new resolution): the scale is computed
+    // again as at start-up and the windows take their base sizes at it. Nothing when the
+    // work area is the known one.
+    void RescaleToWorkArea(const QRect& work_area, int dpi_x, int dpi_y);
 
     // ViewerView
     playback::VideoWindow SurfaceWindow(int index) override;
@@ -114,6 +118,7 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     bool full_window_ = false;
     bool closing_ = false;
     QRect normal_rect_;
+    QRect known_work_area_;
     QTimer position_timer_;
     std::unique_ptr<ViewerController> controller_;
 };

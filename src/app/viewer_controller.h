@@ -39,6 +39,8 @@ class ViewerController {
     void OnSurfaceDoubleClicked(int surface_index);
     // The layout changed: the zoom records of the main surface are reset and re-applied.
     void OnLayoutChanged();
+    // A new layout scale (the zoom centres follow it).
+    void SetLayoutScale(double layout_scale) { scale_ = layout_scale; }
     SurfacePaint PaintRule(int surface_index) const;
     // The position display while playing (the window's 30 ms timer calls it).
     void Tick();
