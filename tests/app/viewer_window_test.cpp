@@ -1,6 +1,7 @@
 // The whole program on its own X server: the pictures in the windows are checked by the
 // frame codes the test card's generator drew into every frame.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <QString>
