@@ -430,6 +430,10 @@ void CTovelDlg::TitleDoubleClicked() {
     OnCommand(command::kMaximise);
 }
 
+void CTovelDlg::TitleDraggedWhileMaximised() {
+    OnCommand(command::kMaximise);  // restores
+}
+
 void CTovelDlg::closeEvent(QCloseEvent* event) {
     // The window system's close request runs the same shutdown as the close button.
     closing_ = true;

@@ -88,6 +88,7 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
   protected:
     void Relayout() override;
     void TitleDoubleClicked() override;
+    void TitleDraggedWhileMaximised() override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

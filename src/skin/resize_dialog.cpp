@@ -99,6 +99,7 @@ void CResizeDialog::mousePressEvent(QMouseEvent* event) {
     button_down_ = true;
     press_global_ = event->globalPosition().toPoint();
     press_window_pos_ = pos();
+    maximised_title_press_ = maximised_ && HitAt(event->position().toPoint()) == HitArea::kTitle;
     if (maximised_) {
         return;
     }
@@ -136,6 +137,13 @@ void CResizeDialog::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const QPoint global = event->globalPosition().toPoint();
+    if (maximised_title_press_ && maximised_ &&
+        TitleDragRestores(press_global_, global, Skin::Instance().layout_scale())) {
+        maximised_title_press_ = false;
+        button_down_ = false;
+        TitleDraggedWhileMaximised();
+        return;
+    }
     if (own_move_ && !locked_ && !maximised_) {
         move(press_window_pos_ + (global - press_global_));
     } else if (resize_direction_ != 0 && frame_ && last_frame_update_.elapsed() >= kFrameUpdateMs) {

@@ -51,6 +51,8 @@ class CResizeDialog : public QDialog {
     virtual void Relayout() {}
     // A double click on the title band (the main window maximises, floating windows reset).
     virtual void TitleDoubleClicked() {}
+    // A maximised window's title was dragged far enough to restore it.
+    virtual void TitleDraggedWhileMaximised() {}
     // The end of a move or resize drag.
     virtual void DragFinished(bool was_resize) { (void)was_resize; }
 
@@ -73,6 +75,7 @@ class CResizeDialog : public QDialog {
     bool maximised_ = false;
     bool button_down_ = false;
     bool move_drag_ = false;
+    bool maximised_title_press_ = false;
     bool own_move_ = false;
     int resize_direction_ = 0;
     QPoint press_global_;

@@ -68,5 +68,34 @@ TEST_F(ResizeDialogTest, ATitleDragMovesTheWindowAndTheStoredScaleIsReadBack) {
     EXPECT_EQ(dialog_->size(), QSize(565, 274));
 }
 
+// Counts the restores a title drag of a maximised window asks for.
+class MaximisedDialog : public CResizeDialog {
+  public:
+    int restores = 0;
+
+  protected:
+    void TitleDraggedWhileMaximised() override { ++restores; }
+};
+
+TEST(ResizeDialogMaximisedTest, DraggingTheTitleMoreThanFourPixelsRestores) {
+    ardelle::testing::TestApplication();
+    struct Case {
+        QPoint to;
+        int restores;
+    };
+    for (const Case c :
+         {Case{{203, 10}, 0}, Case{{204, 14}, 0}, Case{{205, 10}, 1}, Case{{200, 16}, 1}}) {
+        MaximisedDialog dialog;
+        dialog.SetBaseSize({452, 274});
+        dialog.setGeometry(0, 0, 1000, 700);
+        dialog.SetMaximisedFlag(true);
+        Send(dialog, QEvent::MouseButtonPress, {200, 10}, Qt::LeftButton);
+        Send(dialog, QEvent::MouseMove, c.to, Qt::LeftButton);
+        Send(dialog, QEvent::MouseButtonRelease, c.to, Qt::NoButton);
+        EXPECT_EQ(dialog.restores, c.restores) << c.to;
+        EXPECT_EQ(dialog.pos(), QPoint(0, 0)) << "a maximised window does not move";
+    }
+}
+
 }  // namespace
 }  // namespace ardelle::skin
