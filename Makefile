@@ -6,7 +6,7 @@ CLI := $(DEV_BUILD)/src/cli/ardelle-cli
 GENERATOR := $(DEV_BUILD)/tools/sample_card/ardelle-sample-card
 FORMAT_FILES = git ls-files -co --exclude-standard -- '*.cpp' '*.h' '*.hpp' '*.cc'
 
-.PHONY: all deps build run test format format-check test-dev test-asan test-tsan bench demo-card fuzz fuzz-merge
+.PHONY: all deps build run show-card test format format-check test-dev test-asan test-tsan bench demo-card fuzz fuzz-merge
 
 all: build
 
@@ -26,7 +26,12 @@ demo-card: build
 	  touch $(DEMO_CARD).tmp/.complete && rm -rf $(DEMO_CARD) && mv $(DEMO_CARD).tmp $(DEMO_CARD); \
 	fi
 
+# The viewer on the demo card (a scripted tour with screenshots where there is no display).
 run: demo-card
+	@scripts/run-viewer $(DEV_BUILD)/src/app/ardelle $(DEMO_CARD) build/screenshots
+
+# What the catalogue makes of the demo card, through the headless CLI.
+show-card: demo-card
 	@scripts/show-card $(CLI) $(DEMO_CARD)
 
 format-check:

@@ -280,15 +280,6 @@ void BM_FrameTakingTurns(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameTakingTurns)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-double CpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // Plays the whole pair from its first frame at a speed code and counts what was presented.
 void PlayPair(benchmark::State& state, playback::SpeedCode code, double rate) {
     BenchPair bench;
@@ -304,7 +295,7 @@ void PlayPair(benchmark::State& state, playback::SpeedCode code, double rate) {
         bench.target(0).Reset();
         bench.target(1).Reset();
         pair.SetSpeed(code);
-        const double cpu_before = CpuSeconds();
+        const double cpu_before = bench::CpuSeconds();
         const auto start = Clock::now();
         pair.Play(playback::PlayerTarget::kBoth);
         const auto limit =
@@ -320,7 +311,7 @@ void PlayPair(benchmark::State& state, playback::SpeedCode code, double rate) {
         state.counters["front_expected"] = kFrontFrames;
         state.counters["rear_presented"] = static_cast<double>(bench.target(1).distinct());
         state.counters["rear_expected"] = kRearFps * kSeconds;
-        state.counters["cpu_percent"] = (CpuSeconds() - cpu_before) / wall * 100.0;
+        state.counters["cpu_percent"] = (bench::CpuSeconds() - cpu_before) / wall * 100.0;
         state.counters["wall_s"] = wall;
     }
 }

@@ -23,7 +23,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            // A run that failed has no time; a ratio over it would read as a goal met.
+            if (!run.error_occurred) {
+                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            }
         }
     }
 

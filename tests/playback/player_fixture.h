@@ -117,9 +117,10 @@ inline constexpr int kOtherPair = 102;
 inline constexpr int kRearOnly = 112;
 inline constexpr int kTooShort = 114;
 
-// Two real players on GStreamer, wired to recording targets and notification queues as the
+// Two real players on GStreamer, wired to frame targets and notification queues as the
 // main window wires them to its video windows.
-class PlayerPairTest : public ::testing::Test {
+template <class Target>
+class BasicPlayerPairTest : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!card_.exists()) {
@@ -165,11 +166,14 @@ class PlayerPairTest : public ::testing::Test {
     }
 
     TestCard card_;
-    RecordingTarget targets_[2];
+    Target targets_[2];
     NotificationQueue queues_[2];
     PlayerContext players_[2];
     PlayerPair pair_{players_[0], players_[1], MediaSessionOps(), MediaSessionOps()};
 };
+
+// The pair with targets that read the frame code of every picture.
+using PlayerPairTest = BasicPlayerPairTest<RecordingTarget>;
 
 // A copy of a file with its movie header's duration set to seconds.
 inline bool CopyWithMovieSeconds(const std::string& source, const std::string& target,
