@@ -65,7 +65,7 @@ bench: deps
 # Each fuzzer runs FUZZ_SECONDS with FUZZ_JOBS processes (one per processor by default),
 # starting from the minimised corpora in fuzz/corpus/; `make fuzz-merge` folds what the
 # campaigns found (build/fuzz/corpus/) back into them.
-FUZZ_SECONDS ?= 700
+FUZZ_SECONDS ?= 800
 FUZZ_JOBS ?= $(shell nproc)
 fuzz: build
 	cmake --preset fuzz
