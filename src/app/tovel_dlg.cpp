@@ -135,22 +135,22 @@ void CTovelDlg::CreateChildren() {
 
 void CTovelDlg::CreateButtons() {
     for (int i = 0; i < kToolButtonCount; ++i) {
-        const ToolButtonSpec& spec = kToolButtons[i];
-        auto* button = new skin::CSkinButton(spec.icon, command::kFirstTool + i, this);
+        const ToolButtonSpec& tool = kToolButtons[i];
+        auto* button = new skin::CSkinButton(tool.icon, command::kFirstTool + i, this);
         button->setObjectName(QStringLiteral("tool_%1").arg(command::kFirstTool + i));
-        button->setToolTip(Text(spec.tool_tip));
+        button->setToolTip(Text(tool.tool_tip));
         button->setEnabled(CommandWired(command::kFirstTool + i));
         connect(button, &QAbstractButton::clicked, this,
                 [this, id = command::kFirstTool + i] { OnCommand(id); });
         tool_buttons_[static_cast<std::size_t>(i)] = button;
     }
     for (int i = 0; i < kTitleButtonCount; ++i) {
-        const TitleButtonSpec& spec = kTitleButtons[i];
-        auto* button = new skin::CSkinButton(spec.icon, spec.command, this);
-        button->setObjectName(QStringLiteral("title_%1").arg(spec.command));
-        button->setToolTip(Text(spec.tool_tip));
+        const TitleButtonSpec& title = kTitleButtons[i];
+        auto* button = new skin::CSkinButton(title.icon, title.command, this);
+        button->setObjectName(QStringLiteral("title_%1").arg(title.command));
+        button->setToolTip(Text(title.tool_tip));
         connect(button, &QAbstractButton::clicked, this,
-                [this, id = spec.command] { OnCommand(id); });
+                [this, id = title.command] { OnCommand(id); });
         title_buttons_[static_cast<std::size_t>(i)] = button;
     }
 }

@@ -22,8 +22,8 @@ using testing::TrackShape;
 
 // Picture (30 frames of 1/30 s), sound, and a third track of the case's kind.
 MovieSpec CameraSpec(const TrackShape& third, char fill) {
-    MovieSpec spec;
-    spec.fill = fill;
+    MovieSpec shape;
+    shape.fill = fill;
     TrackShape sound;
     sound.media_header = "smhd";
     sound.handler = "soun";
@@ -32,8 +32,8 @@ MovieSpec CameraSpec(const TrackShape& third, char fill) {
     sound.samples = 46;
     sound.delta = 1024;  // 47104 of 48000: the sound ends 19 ms before the picture
     sound.sample_size = 6;
-    spec.tracks = {TrackShape{}, sound, third};
-    return spec;
+    shape.tracks = {TrackShape{}, sound, third};
+    return shape;
 }
 
 struct Joined {
@@ -143,15 +143,15 @@ TEST(JoinTracks, PerSampleTablesRunOnAndTablesOfTheFirstRecordingAloneGo) {
     const std::string roll = testing::Be32(0x01000000) + "roll" + testing::Be32(2) +
                              testing::Be32(1) + testing::Be16(0xFFFF);  // one roll distance
     const auto recording = [&](char fill, const std::string& flags, const std::string& groups) {
-        MovieSpec spec;
-        spec.fill = fill;
-        TrackShape& picture = spec.tracks.front();
+        MovieSpec shape;
+        shape.fill = fill;
+        TrackShape& picture = shape.tracks.front();
         picture.dependency_flags = flags;
         picture.group_description = groups;
         picture.group_runs = {{10, 1}};  // the rest of the 30 samples belongs to no group
         picture.extra_tables = testing::Box("cslg", std::string(24, '\0')) +
                                testing::Box("stps", testing::Be32(0) + testing::Be32(0));
-        return testing::MultiTrackMovie(spec);
+        return testing::MultiTrackMovie(shape);
     };
     const std::string a = folder / "a.MP4";
     const std::string b = folder / "b.MP4";

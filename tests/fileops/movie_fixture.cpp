@@ -59,35 +59,35 @@ std::string Trak(const TrackShape& track, std::uint32_t id, std::uint32_t movie_
     return Box("trak", tkhd + tref + Box("mdia", mdhd + hdlr + minf));
 }
 
-std::string Moov(const MovieSpec& spec, std::uint64_t media_start) {
+std::string Moov(const MovieSpec& shape, std::uint64_t media_start) {
     std::string traks;
     std::uint64_t offset = media_start;
-    for (std::size_t i = 0; i < spec.tracks.size(); ++i) {
-        const TrackShape& track = spec.tracks[i];
-        traks += Trak(track, static_cast<std::uint32_t>(i + 1), spec.movie_duration, offset);
+    for (std::size_t i = 0; i < shape.tracks.size(); ++i) {
+        const TrackShape& track = shape.tracks[i];
+        traks += Trak(track, static_cast<std::uint32_t>(i + 1), shape.movie_duration, offset);
         offset += std::uint64_t{track.samples} * track.sample_size;
     }
     return Box("moov",
-               Box("mvhd", MvhdPayload(spec.movie_time_scale, spec.movie_duration)) + traks);
+               Box("mvhd", MvhdPayload(shape.movie_time_scale, shape.movie_duration)) + traks);
 }
 
 }  // namespace
 
-std::string MultiTrackMovie(const MovieSpec& spec) {
+std::string MultiTrackMovie(const MovieSpec& shape) {
     const std::string ftyp = Box("ftyp", "qt  " + Be32(0) + "qt  ");
     std::string media;
-    for (std::size_t i = 0; i < spec.tracks.size(); ++i) {
-        const TrackShape& track = spec.tracks[i];
+    for (std::size_t i = 0; i < shape.tracks.size(); ++i) {
+        const TrackShape& track = shape.tracks[i];
         media += std::string(std::size_t{track.samples} * track.sample_size,
-                             static_cast<char>(spec.fill + static_cast<char>(i)));
+                             static_cast<char>(shape.fill + static_cast<char>(i)));
     }
     const std::string mdat = Box("mdat", media);
-    if (!spec.movie_box_first) {
-        return ftyp + mdat + Moov(spec, ftyp.size() + 8);
+    if (!shape.movie_box_first) {
+        return ftyp + mdat + Moov(shape, ftyp.size() + 8);
     }
     // The movie box's size does not depend on the offsets it holds.
-    const std::size_t moov_size = Moov(spec, 0).size();
-    return ftyp + Moov(spec, ftyp.size() + moov_size + 8) + mdat;
+    const std::size_t moov_size = Moov(shape, 0).size();
+    return ftyp + Moov(shape, ftyp.size() + moov_size + 8) + mdat;
 }
 
 }  // namespace ardelle::testing

@@ -32,6 +32,6 @@ struct MovieSpec {
     bool movie_box_first = false;  // moov before mdat, as a streaming writer leaves it
 };
 
-std::string MultiTrackMovie(const MovieSpec& spec);
+std::string MultiTrackMovie(const MovieSpec& shape);
 
 }  // namespace ardelle::testing
