@@ -137,6 +137,44 @@ void ViewerController::OnMessage(const PostedMessage& message) {
     }
 }
 
+void ViewerController::ApplyDisplayModes() {
+    ResetZooms(0);
+    ResetZooms(1);
+    if (initialised_) {
+        pair_.SetDisplayMode(Target(main_surface_), keep_aspect_ ? 1 : 0);
+        pair_.SetDisplayMode(Target(movie_surface()), 1);
+    }
+    ApplyZoom();
+}
+
+void ViewerController::ResetDisplay() {
+    LeaveZoomAndFullWindow();
+    if (main_surface_ != 0) {
+        SwitchDisplay();
+    } else {
+        view_.PlaceSurfaces(0, kTextRearCamera);
+    }
+    ApplyDisplayModes();
+}
+
+void ViewerController::LeaveZoomAndFullWindow() {
+    if (zoom_mode_) {
+        ToggleZoomMode();
+    }
+    if (full_window_) {
+        ToggleFullWindow(true);
+    }
+}
+
+void ViewerController::FullWindowKey(bool leave_only) {
+    if (leave_only && !full_window_) {
+        return;
+    }
+    if (!zoom_mode_) {
+        ToggleFullWindow(loaded_);
+    }
+}
+
 void ViewerController::AllReady() {
     expected_ready_ = 0;
     loaded_ = true;

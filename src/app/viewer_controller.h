@@ -48,6 +48,17 @@ class ViewerController {
     // Stops playback, closes the files and uninitialises the players (shutdown steps).
     void Shutdown();
 
+    // For the main controller, which runs the open sequence itself: the loaded flag, the
+    // display modes and zoom of a recording that became ready, the display's reset when
+    // the list closes or the source vanished (front in the main area, zoom off, the
+    // full-window view left), and the full-window view from the keyboard.
+    void SetLoaded(bool loaded) { loaded_ = loaded; }
+    void ApplyDisplayModes();
+    void ResetDisplay();
+    void LeaveZoomAndFullWindow();
+    void FullWindowKey(bool leave_only);
+    ViewerView& view() { return view_; }
+
     bool loaded() const { return loaded_; }
     // Every player that opened the recording reported its end.
     bool all_ended() const { return opened_count_ > 0 && ended_count_ >= opened_count_; }

@@ -1,0 +1,666 @@
+// The main controller headless: the real players on the test card, fakes for the list
+// window, the views, the window, the message boxes and a clock the tests advance.
+#include "app/main_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/command_guard.h"
+#include "base/settings.h"
+#include "catalogue/recording_entry.h"
+#include "platform/environment.h"
+#include "sample_card/frame_code.h"
+#include "support/temp_folder.h"
+
+namespace ardelle::app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using playback::PlayerState;
+using playback::PlayerTarget;
+
+// Every notification on one queue, delivered when the test pumps: the surfaces' player
+// notifications (as CMovieStatic forwards them) and the controller's own posts.
+class TestQueue : public MessageSink {
+  public:
+    void Post(const PostedMessage& message) override {
+        std::lock_guard lock(mutex_);
+        messages_.push_back(message);
+    }
+    std::optional<PostedMessage> Take() {
+        std::lock_guard lock(mutex_);
+        if (messages_.empty()) {
+            return std::nullopt;
+        }
+        PostedMessage message = messages_.front();
+        messages_.pop_front();
+        return message;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::deque<PostedMessage> messages_;
+};
+
+class SurfaceForwarder : public MessageSink {
+  public:
+    SurfaceForwarder(TestQueue& queue, int index) : queue_(queue), index_(index) {}
+    void Post(const PostedMessage& message) override {
+        queue_.Post({message.id == AppMessage::kPlayerReady ? AppMessage::kSurfacePlayerReady
+                                                            : AppMessage::kSurfacePlayerEnded,
+                     message.wparam, index_});
+    }
+
+  private:
+    TestQueue& queue_;
+    int index_;
+};
+
+// A frame target that keeps the code of the last picture.
+class CodeTarget : public playback::FrameTarget {
+  public:
+    playback::VideoRect ClientRect() const override { return {0, 0, 320, 180}; }
+    void PresentFrame(const playback::SharedFrame& frame, const playback::VideoRect&,
+                      bool) override {
+        std::lock_guard lock(mutex_);
+        last_ = frame != nullptr ? samplecard::ReadFrameIndexPacked32(frame->pixels, frame->width,
+                                                                      frame->height, frame->stride)
+                                       .value_or(-1)
+                                 : -1;
+    }
+    int last() const {
+        std::lock_guard lock(mutex_);
+        return last_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    int last_ = -2;
+};
+
+class FakeView : public ViewerView {
+  public:
+    explicit FakeView(TestQueue& queue) : forwarders{{queue, 0}, {queue, 1}} {}
+    playback::VideoWindow SurfaceWindow(int index) override {
+        return {&targets[index], &forwarders[index]};
+    }
+    void PlaceSurfaces(int, int) override {}
+    void SetZoomMode(bool) override {}
+    void SetMirror(int, bool) override {}
+    QRect SurfaceClient(int) const override { return {0, 0, 320, 180}; }
+    void ShowFullWindow(bool, int) override {}
+    void SetPlayButton(bool on) override { playing_button = on; }
+    void ShowPosition(int frame, int frames) override { position = {frame, frames}; }
+    void RepaintSurfaces() override {}
+    void ShowError(int text_id) override { errors.push_back(text_id); }
+    void Maximise(bool) override {}
+    void Minimise() override {}
+    void CloseWindow() override {}
+
+    CodeTarget targets[2];
+    SurfaceForwarder forwarders[2];
+    std::vector<int> errors;
+    std::pair<int, int> position{-1, -1};
+    bool playing_button = false;
+};
+
+// The list window: groups of recordings as tree nodes, the first selected.
+class FakeList : public ListWindowPort {
+  public:
+    explicit FakeList(MessageSink& sink) : sink_(sink) {}
+    bool OpenSource(const std::string&, catalogue::SourceKind) override { return true; }
+    bool RestoreLastSource() override { return false; }
+    void ClearSource() override {
+        ++cleared;
+        nodes.clear();
+        node = 0;
+        empty_.clear();
+    }
+    const catalogue::RecordingList& Records() const override {
+        return nodes.empty() ? empty_ : nodes[node];
+    }
+    catalogue::RecordingList CollectSourceRecords() override { return Records(); }
+    void SelectRecording(int index, bool) override { selected.push_back(index); }
+    bool HasNextNode() const override { return node + 1 < nodes.size(); }
+    bool SelectNextNode() override {
+        if (!HasNextNode()) {
+            return false;
+        }
+        ++node;
+        sink_.Post({AppMessage::kTreeNodeChosen, 0, 0});
+        return true;
+    }
+    void SetTriggerFilter(int filter, bool on) override { filters[filter] = on; }
+    bool TriggerFilter(int filter) const override { return filters[filter]; }
+    int SourceKind() const override { return 1; }
+    std::string SourcePath() const override { return ARDELLE_TEST_CARD_DIR; }
+    bool ClearingTree() const override { return false; }
+
+    std::vector<catalogue::RecordingList> nodes;
+    std::size_t node = 0;
+    std::vector<int> selected;
+    bool filters[7] = {true, true, true, true, true, true, true};
+    int cleared = 0;
+
+  private:
+    MessageSink& sink_;
+    catalogue::RecordingList empty_;
+};
+
+class FakeViews : public RecordingViews {
+  public:
+    void StartRecording(playback::PlayerPair&, const catalogue::RecordingEntry& entry,
+                        int) override {
+        started.push_back(entry.primary_name());
+    }
+    void ShowPosition(playback::PlayerPair&, std::int64_t frame) override { shown = frame; }
+    void Reset() override { ++resets; }
+    void RebuildMarks(playback::PlayerPair&, int) override {}
+    std::optional<std::int64_t> MarkJumpTarget(std::int64_t shown_frame, bool forward,
+                                               std::int64_t) override {
+        asked.emplace_back(shown_frame, forward);
+        return jump;
+    }
+    void ShowStill(const catalogue::RecordingEntry&) override {}
+    void MapStop() override { ++map_stops; }
+    void MoveMapMarker() override {}
+    void SetVoltageTrace(bool on) override { voltage_trace = on; }
+
+    std::vector<std::string> started;
+    std::vector<std::pair<std::int64_t, bool>> asked;
+    std::optional<std::int64_t> jump;
+    std::int64_t shown = -1;
+    int resets = 0;
+    int map_stops = 0;
+    bool voltage_trace = false;
+};
+
+class FakeWindow : public MainWindowPort {
+  public:
+    void SetWaitCursor(bool on) override { waiting = on; }
+    void SetPositionSliderEnabled(bool on) override { slider_enabled = on; }
+    void EndSliderCapture() override {}
+    void CloseMenus() override {}
+    void RaiseMovieWindow() override {}
+    void ShowSpeed(playback::SpeedCode) override {}
+    void RefreshButtons() override {}
+    void SetMapDisplay(bool, bool) override {}
+    std::optional<std::string> ChooseSource() override { return std::nullopt; }
+    bool ProgramFileExists() const override { return program_exists; }
+    void Quit() override { quit = true; }
+
+    bool waiting = false;
+    bool slider_enabled = true;
+    bool program_exists = true;
+    bool quit = false;
+};
+
+// Timers on a clock the test advances; expired timers run in time order.
+class FakeTimers : public ControllerTimers {
+  public:
+    void Start(int id, int period_ms, bool single_shot) override {
+        timers_[id] = {now_ + period_ms, period_ms, single_shot};
+    }
+    void Kill(int id) override { timers_.erase(id); }
+    bool Running(int id) const { return timers_.count(id) != 0; }
+    void Advance(MainController& controller, int ms) {
+        const std::int64_t end = now_ + ms;
+        for (;;) {
+            auto next = timers_.end();
+            for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+                if (it->second.due <= end &&
+                    (next == timers_.end() || it->second.due < next->second.due)) {
+                    next = it;
+                }
+            }
+            if (next == timers_.end()) {
+                break;
+            }
+            now_ = next->second.due;
+            const int id = next->first;
+            if (next->second.single_shot) {
+                timers_.erase(next);
+            } else {
+                next->second.due += next->second.period;
+            }
+            controller.OnTimer(id);
+        }
+        now_ = end;
+    }
+
+  private:
+    struct Timer {
+        std::int64_t due = 0;
+        int period = 0;
+        bool single_shot = true;
+    };
+    std::map<int, Timer> timers_;
+    std::int64_t now_ = 0;
+};
+
+class RecordingBoxes : public base::MessageBoxes {
+  public:
+    int Show(std::string_view text, std::string_view, base::MessageStyle) override {
+        shown.emplace_back(text);
+        return 0;
+    }
+    std::vector<std::string> shown;
+};
+
+class FixedPicker : public base::FolderPicker {
+  public:
+    std::string PickFolder(std::string_view, std::string_view, std::string_view) override {
+        return "/nowhere";
+    }
+};
+
+std::string CardFile(const std::string& folder, const std::string& suffix) {
+    const std::string dir = std::string(ARDELLE_TEST_CARD_DIR) + "/" + folder;
+    if (!fs::is_directory(dir)) {
+        return {};
+    }
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() >= suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            return entry.path().string();
+        }
+    }
+    return {};
+}
+
+// The pair of files with this number on the test card's Normal folders.
+catalogue::RecordingEntry Pair(const std::string& number) {
+    catalogue::RecordingList list;
+    catalogue::AddMovieEntry(CardFile("Normal/Front", number + "F.MP4"),
+                             CardFile("Normal/Rear", number + "R.MP4"), list);
+    return list.empty() ? catalogue::RecordingEntry{} : list.front();
+}
+
+class MainControllerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::is_directory(std::string(ARDELLE_TEST_CARD_DIR) + "/Normal")) {
+            GTEST_SKIP() << "no test card";
+        }
+        base::SetAppFolder(settings_.path());
+        ASSERT_TRUE(display_.InitPlayers(true));
+    }
+    void TearDown() override { controller_.Shutdown(); }
+
+    // Delivers queued notifications until done() or the timeout (real time).
+    template <class Done>
+    bool PumpUntil(Done done, std::chrono::milliseconds timeout = 10s) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            if (auto message = queue_.Take()) {
+                controller_.OnMessage(*message);
+            } else {
+                std::this_thread::sleep_for(5ms);
+            }
+        }
+        return true;
+    }
+    // Selects row, lets the open timer run and waits until the recording is loaded.
+    bool SelectAndLoad(int row) {
+        controller_.OnRecordingSelected(row);
+        timers_.Advance(controller_, timer::kOpenDelayMs);
+        return PumpUntil([this] { return controller_.loaded(); });
+    }
+    // The last recording of a list starts by itself once loaded; any other on the command.
+    void Play() {
+        if (State() != PlayerState::kPlaying) {
+            controller_.OnCommand(command::kPlayPause);
+        }
+        ASSERT_EQ(State(), PlayerState::kPlaying);
+    }
+    PlayerState State() { return controller_.pair().GetState(PlayerTarget::kBoth); }
+    std::int64_t Duration() { return controller_.pair().GetDurationFrames(PlayerTarget::kBoth); }
+    // Plays from frames_before_end before the end until every player reported it.
+    bool PlayToEnd(int frames_before_end = 15) {
+        controller_.OnMessage({AppMessage::kSliderButtonUp, command::kPositionSlider,
+                               Duration() - frames_before_end});
+        if (State() != PlayerState::kPlaying) {
+            controller_.OnCommand(command::kPlayPause);
+        }
+        return PumpUntil([this] { return controller_.all_ended(); });
+    }
+
+    ardelle::testing::TempFolder settings_;
+    TestQueue queue_;
+    FakeView view_{queue_};
+    ViewerController display_{view_, 1.0};
+    FakeList list_{queue_};
+    FakeViews views_;
+    FakeWindow window_;
+    FakeTimers timers_;
+    RecordingBoxes boxes_;
+    FixedPicker picker_;
+    MainController controller_{
+        {display_, list_, views_, window_, timers_, queue_, boxes_, picker_}};
+};
+
+TEST(EndMargin, GrowsWithTheSpeedAndCountsAZeroIntervalAsTheCardRate) {
+    const struct {
+        playback::SpeedCode code;
+        float interval;
+        std::int64_t frames;
+    } cases[] = {
+        // The float interval of the card rate truncates just below the whole frames.
+        {playback::kSpeedX1, 34.36426f, 19}, {playback::kSpeedX2, 34.36426f, 39},
+        {playback::kSpeedX4, 34.36426f, 79}, {playback::kSpeedX1, 0.0f, 20},
+        {playback::kSpeedX2, 0.0f, 40},      {playback::kSpeedHalf, 33.3667f, 20},
+        {playback::kSpeedX1, 33.3667f, 20},  {playback::kSpeedX4, 16.6833f, 164},
+    };
+    for (const auto& c : cases) {
+        const std::int64_t m = EndMarginFrames(c.code, c.interval);
+        EXPECT_EQ(m, c.frames) << c.code << " " << c.interval;
+        EXPECT_TRUE(NearEnd(900 - m, 900, c.code, c.interval));
+        EXPECT_FALSE(NearEnd(900 - m - 1, 900, c.code, c.interval));
+    }
+    EXPECT_EQ(DefaultSpeed("T___-240608-093527-000111F.MP4"), playback::kSpeedHalf);
+    EXPECT_EQ(DefaultSpeed("P_T_-240608-100544-000118F.MP4"), playback::kSpeedHalf);
+    EXPECT_EQ(DefaultSpeed("A___-240608-093000-000101F.MP4"), playback::kSpeedX1);
+}
+
+TEST_F(MainControllerTest, NextFiveTimesWithinHalfASecondOpensOnlyTheFifth) {
+    list_.nodes = {{Pair("000101"), Pair("000102"), Pair("000103"), Pair("000104"), Pair("000105"),
+                    Pair("000106")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    const int opens = controller_.opens();
+    for (int i = 0; i < 5; ++i) {
+        controller_.OnCommand(command::kNext);
+        timers_.Advance(controller_, 90);
+    }
+    EXPECT_EQ(controller_.opens(), opens) << "nothing opens while the presses come";
+    timers_.Advance(controller_, timer::kOpenDelayMs);
+    EXPECT_EQ(controller_.opens(), opens + 1);
+    EXPECT_EQ(controller_.selection(), 5);
+    ASSERT_TRUE(PumpUntil([this] { return controller_.loaded(); }));
+    EXPECT_EQ(views_.started.back(), Pair("000106").primary_name());
+}
+
+TEST_F(MainControllerTest, TwoSpeedCommandsWithinASecondChangeTheSpeedOnce) {
+    list_.nodes = {{Pair("000101")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    Play();
+    controller_.OnCommand(command::kFaster);
+    timers_.Advance(controller_, 400);
+    controller_.OnCommand(command::kFaster);
+    EXPECT_EQ(controller_.pair().GetSpeedCode(PlayerTarget::kBoth), playback::kSpeedX2);
+    timers_.Advance(controller_, 600);
+    EXPECT_FALSE(controller_.speed_guard());
+    controller_.OnCommand(command::kSlower);
+    EXPECT_EQ(controller_.pair().GetSpeedCode(PlayerTarget::kBoth), playback::kSpeedX1);
+}
+
+TEST_F(MainControllerTest, NearTheEndNavigationIsRefusedAndTheSliderDisabledUntilTheNextIsReady) {
+    list_.nodes = {{Pair("000101"), Pair("000102")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    const std::int64_t margin = EndMarginFrames(playback::kSpeedX1, 33.3667f);
+    controller_.OnMessage(
+        {AppMessage::kSliderButtonUp, command::kPositionSlider, Duration() - margin / 2});
+    Play();
+    const int opens = controller_.opens();
+    for (int id : {command::kNext, command::kPrevious, command::kFaster, command::kFirstFrame}) {
+        controller_.OnCommand(id);
+        EXPECT_EQ(controller_.selection(), 0) << id;
+    }
+    EXPECT_TRUE(controller_.busy());
+    timers_.Advance(controller_, timer::kTickMs);
+    EXPECT_FALSE(window_.slider_enabled);
+    EXPECT_EQ(controller_.opens(), opens);
+    // The end arrives and the window advances by itself; the next recording clears busy.
+    ASSERT_TRUE(PumpUntil([this] { return controller_.selection() == 1; }));
+    timers_.Advance(controller_, timer::kOpenDelayMs);
+    ASSERT_TRUE(PumpUntil([this] { return controller_.loaded(); }));
+    EXPECT_FALSE(controller_.busy());
+    EXPECT_EQ(State(), PlayerState::kPlaying) << "an automatic advance keeps playing";
+}
+
+TEST_F(MainControllerTest, TheLastOfAGroupContinuesIntoTheNextNodeAndTheLastOfAllStopsAtItsStart) {
+    list_.nodes = {{Pair("000101"), Pair("000102")}, {Pair("000103")}};
+    ASSERT_TRUE(SelectAndLoad(1));
+    ASSERT_TRUE(PlayToEnd());
+    // The next node is chosen, its first recording opens and plays at once.
+    ASSERT_TRUE(PumpUntil([this] { return list_.node == 1 && controller_.selection() == 0; }));
+    timers_.Advance(controller_, timer::kOpenDelayMs);
+    ASSERT_TRUE(PumpUntil([this] { return controller_.loaded(); }));
+    EXPECT_EQ(views_.started.back(), Pair("000103").primary_name());
+    EXPECT_EQ(State(), PlayerState::kPlaying);
+
+    // The last recording of the last node opens again and waits at its start.
+    ASSERT_TRUE(PlayToEnd());
+    timers_.Advance(controller_, timer::kOpenDelayMs);
+    ASSERT_TRUE(PumpUntil([this] { return controller_.loaded(); }));
+    EXPECT_EQ(controller_.selection(), 0);
+    EXPECT_NE(State(), PlayerState::kPlaying);
+    EXPECT_EQ(controller_.shown_frame(), 0);
+    EXPECT_FALSE(view_.playing_button);
+}
+
+TEST_F(MainControllerTest, AMissingFrontFilePlaysTheRearAloneReadyAtOneReport) {
+    catalogue::RecordingEntry rear_only = Pair("000102");
+    rear_only.front_path.clear();
+    rear_only.front_name.clear();
+    list_.nodes = {{rear_only}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    EXPECT_EQ(controller_.pair().player(0).opened, 0);
+    EXPECT_EQ(controller_.pair().player(1).opened, 1);
+    Play();
+    EXPECT_TRUE(view_.errors.empty());
+}
+
+TEST_F(MainControllerTest, RecordingsThatCannotOpenShowTheirMessageUnlessAdvancingSkipsThem) {
+    const std::string broken = settings_ / "A___-240608-093000-000101F.MP4";
+    std::ofstream(broken) << "not a movie";
+    catalogue::RecordingList list;
+    catalogue::AddMovieEntry(CardFile("Normal/Front", "000114F.MP4"), "", list);  // too short
+    catalogue::AddMovieEntry(broken, "", list);
+    ASSERT_EQ(list.size(), 2u);
+    const struct {
+        int row;
+        int text;
+    } cases[] = {{0, 97}, {1, 96}};
+    list_.nodes = {{list[0], list[1], Pair("000102")}};
+    for (const auto& c : cases) {
+        view_.errors.clear();
+        controller_.OnRecordingSelected(c.row);
+        timers_.Advance(controller_, timer::kOpenDelayMs);
+        EXPECT_EQ(view_.errors, std::vector<int>{c.text}) << c.row;
+        EXPECT_TRUE(controller_.ready());
+        EXPECT_FALSE(window_.waiting);
+    }
+    // An automatic advance skips both silently and opens the one after them.
+    list_.nodes = {{Pair("000101"), list[0], list[1], Pair("000102")}};
+    view_.errors.clear();
+    ASSERT_TRUE(SelectAndLoad(0));
+    ASSERT_TRUE(PlayToEnd());
+    for (int i = 0; i < 4 && controller_.opening(); ++i) {
+        timers_.Advance(controller_, timer::kOpenDelayMs);
+    }
+    EXPECT_EQ(controller_.selection(), 3);
+    ASSERT_TRUE(PumpUntil([this] { return controller_.loaded(); }));
+    EXPECT_TRUE(view_.errors.empty());
+}
+
+TEST_F(MainControllerTest, TheWatchdogMakesTheWindowReadyWhenAPlayerNeverReports) {
+    list_.nodes = {{Pair("000101"), Pair("000102")}};
+    controller_.OnRecordingSelected(0);
+    timers_.Advance(controller_, timer::kOpenDelayMs);
+    EXPECT_TRUE(window_.waiting);
+    // The players' notifications are never delivered; the open restarted the watchdog.
+    timers_.Advance(controller_, timer::kWatchdogMs - 1);
+    EXPECT_TRUE(window_.waiting);
+    timers_.Advance(controller_, 1);
+    EXPECT_FALSE(window_.waiting);
+    EXPECT_TRUE(controller_.ready());
+    // The window is usable: the next recording opens and loads.
+    while (queue_.Take()) {
+    }
+    controller_.OnCommand(command::kNext);
+    timers_.Advance(controller_, timer::kOpenDelayMs);
+    ASSERT_TRUE(PumpUntil([this] { return controller_.loaded(); }));
+    EXPECT_EQ(controller_.selection(), 1);
+}
+
+TEST_F(MainControllerTest, CommandsDuringAnOperationAreRefusedNotQueued) {
+    list_.nodes = {{Pair("000101"), Pair("000102")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    int stops = 0;
+    controller_.SetOperationRunning(true, [&stops] { ++stops; });
+    const int opens = controller_.opens();
+    for (int id : {command::kNext, command::kPrevious, command::kPlayPause, command::kFaster,
+                   command::kFirstFilter, command::kDisplaySwitch, command::kMapDisplay}) {
+        controller_.OnCommand(id);
+    }
+    controller_.OnMessage({AppMessage::kGraphNextMark, 0, 0});
+    EXPECT_EQ(State(), PlayerState::kStopped);
+    EXPECT_EQ(controller_.pair().GetSpeedCode(PlayerTarget::kBoth), playback::kSpeedX1);
+    EXPECT_EQ(controller_.main_surface(), 0);
+    EXPECT_TRUE(list_.filters[0]);
+    EXPECT_TRUE(views_.asked.empty());
+    controller_.OnCommand(command::kFirstFrame);
+    EXPECT_EQ(stops, 1) << "the first-frame button ends the operation";
+    controller_.SetOperationRunning(false);
+    timers_.Advance(controller_, 2 * timer::kOpenDelayMs);
+    EXPECT_EQ(controller_.opens(), opens) << "nothing ran later";
+    EXPECT_EQ(controller_.selection(), 0);
+}
+
+TEST_F(MainControllerTest, MarkJumpsSeekToTheViewsTargetAndPauseAfterStopped) {
+    list_.nodes = {{Pair("000101")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    const struct {
+        AppMessage message;
+        std::int64_t target;
+        bool from_playing;
+        PlayerState after;
+    } cases[] = {
+        {AppMessage::kGraphNextMark, 40, false, PlayerState::kPaused},
+        {AppMessage::kGraphPreviousMark, 12, false, PlayerState::kPaused},
+        {AppMessage::kGraphNextMark, 30, true, PlayerState::kPlaying},
+    };
+    for (const auto& c : cases) {
+        controller_.OnCommand(command::kFirstFrame);  // stopped at frame 0
+        ASSERT_EQ(State(), PlayerState::kStopped);
+        if (c.from_playing) {
+            Play();
+        }
+        views_.jump = c.target;
+        controller_.OnMessage({c.message, 0, 0});
+        EXPECT_EQ(views_.asked.back().second, c.message == AppMessage::kGraphNextMark);
+        EXPECT_EQ(controller_.shown_frame(), c.target);
+        EXPECT_EQ(State(), c.after);
+        if (!c.from_playing) {
+            const auto deadline = std::chrono::steady_clock::now() + 5s;
+            while (view_.targets[0].last() != c.target &&
+                   std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(10ms);
+            }
+            EXPECT_EQ(view_.targets[0].last(), c.target) << "the mark's frame is on screen";
+        }
+    }
+    // No shown mark: nothing moves.
+    controller_.OnCommand(command::kFirstFrame);
+    views_.jump.reset();
+    controller_.OnMessage({AppMessage::kGraphNextMark, 0, 0});
+    EXPECT_EQ(controller_.shown_frame(), 0);
+}
+
+TEST_F(MainControllerTest, ArrowKeysStepExactFramesWhilePausedOnly) {
+    list_.nodes = {{Pair("000101"), Pair("000102")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    controller_.OnMessage({AppMessage::kSliderButtonUp, command::kPositionSlider, 30});
+    const struct {
+        int key_step;
+        int frame;
+    } steps[] = {{1, 31}, {1, 32}, {-1, 31}};
+    for (const auto& s : steps) {
+        controller_.OnKey({KeyCommand::Kind::kFrameStep, s.key_step});
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (view_.targets[0].last() != s.frame && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_EQ(view_.targets[0].last(), s.frame);
+    }
+    Play();
+    const std::int64_t before = controller_.shown_frame();
+    controller_.OnKey({KeyCommand::Kind::kFrameStep, 1});
+    EXPECT_EQ(controller_.shown_frame(), before) << "no frame steps while playing";
+    controller_.OnKey(KeyToCommand(Qt::Key_Space, false));
+    EXPECT_EQ(State(), PlayerState::kPaused) << "Space goes through the play command";
+}
+
+TEST_F(MainControllerTest, TheSourceVanishingStopsEverythingAndOffersToKeepRepairedCopies) {
+    char pattern[] = "/dev/shm/ardelle-vanish-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        GTEST_SKIP() << "needs /dev/shm";
+    }
+    const std::string saved = platform::TemporaryFolder();
+    ::setenv("TMPDIR", pattern, 1);
+    const struct {
+        bool program_exists;
+        bool quits;
+    } cases[] = {{true, false}, {false, true}};
+    for (const auto& c : cases) {
+        if (c.quits) {
+            ASSERT_TRUE(display_.InitPlayers(true));
+        }
+        list_.nodes = {{Pair("000101"), Pair("000102")}};
+        ASSERT_TRUE(SelectAndLoad(0));
+        Play();
+        fs::create_directories(std::string(pattern) + "/repaired_movie_files");
+        std::ofstream(std::string(pattern) + "/repaired_movie_files/A___-1F.MP4") << "copy";
+        window_.program_exists = c.program_exists;
+        boxes_.shown.clear();
+        controller_.OnMessage({AppMessage::kSourceVanished, 0, 0});
+        EXPECT_NE(State(), PlayerState::kPlaying);
+        EXPECT_EQ(controller_.selection(), -1);
+        EXPECT_FALSE(controller_.loaded());
+        EXPECT_TRUE(list_.Records().empty());
+        EXPECT_FALSE(timers_.Running(timer::kTick));
+        EXPECT_EQ(boxes_.shown.size(), 1u) << "the offer to keep the repaired copies";
+        EXPECT_EQ(window_.quit, c.quits);
+        EXPECT_EQ(controller_.pair().player(0).initialised != 0, !c.quits);
+    }
+    ::setenv("TMPDIR", saved.c_str(), 1);
+    fs::remove_all(pattern);
+}
+
+TEST_F(MainControllerTest, AFilterThatEmptiesTheListStopsPlaybackAndClearsTheSelection) {
+    list_.nodes = {{Pair("000101")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    Play();
+    const catalogue::RecordingList kept = list_.nodes[0];
+    list_.nodes[0].clear();  // the refilled list
+    controller_.OnCommand(command::kFirstFilter + 2);
+    EXPECT_FALSE(list_.filters[2]);
+    EXPECT_NE(State(), PlayerState::kPlaying);
+    EXPECT_EQ(controller_.selection(), -1);
+}
+
+TEST_F(MainControllerTest, PlayWithNothingOpenOpensTheSelectionAndStartsIt) {
+    list_.nodes = {{Pair("000101"), Pair("000102")}};
+    controller_.OnCommand(command::kPlayPause);
+    EXPECT_EQ(controller_.selection(), 0);
+    timers_.Advance(controller_, timer::kOpenDelayMs);
+    ASSERT_TRUE(PumpUntil([this] { return controller_.loaded(); }));
+    EXPECT_EQ(State(), PlayerState::kPlaying);
+    EXPECT_TRUE(view_.playing_button);
+}
+
+}  // namespace
+}  // namespace ardelle::app
