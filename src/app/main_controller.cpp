@@ -85,13 +85,8 @@ bool MainController::OpenSource(const std::string& path, std::int64_t start_fram
     if (!list_.OpenSource(path, catalogue::DetectSourceKind(path))) {
         return false;
     }
+    // The list window reports its chosen node (0x8456): its first recording opens then.
     UpdateVoltageTrace();
-    // The list window reports its chosen node (0x8456); a list that reports nothing yet
-    // but already holds recordings starts with its first one.
-    if (selection_ < 0 && !list_.Records().empty()) {
-        list_.SelectRecording(0, false);
-        OnRecordingSelected(0);
-    }
     return true;
 }
 
@@ -105,6 +100,7 @@ void MainController::OnRecordingSelected(int row, bool automatic) {
         // A recording the user chose plays on from there again.
         stop_at_end_ = false;
         list_end_ = false;
+        start_requested_ = false;
     }
     pair().SetVolume(PlayerTarget::kBoth, 0);
     StopPlayback();
@@ -262,9 +258,10 @@ void MainController::OnTelemetryRead(std::int64_t generation) {
         pair().SetSpeed(DefaultSpeed(entry->primary_name()));
     }
     bool playing = false;
-    // The last recording of the last group, opened again by the end rule, waits at its
-    // start instead of playing once more.
-    if (start_requested_ || (list_end_ && !stop_at_end_)) {
+    // Only a start request plays at once (the play command found the recording loading, or
+    // the end rule moved into the next group); the last entry of a list, like any other,
+    // waits at its first frame.
+    if (start_requested_) {
         start_requested_ = false;
         list_end_ = false;
         stop_at_end_ = false;

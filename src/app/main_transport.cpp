@@ -251,6 +251,8 @@ void MainController::Next(bool at_end) {
         display_.SetLoaded(false);
         views_.Reset();
         automatic_ = automatic;
+        // Playback runs on through the list, as it does into the next group.
+        start_requested_ = start_requested_ || automatic;
         ScheduleOpen();
         return;
     }
@@ -289,11 +291,12 @@ void MainController::PlayPause() {
     }
     if (!loaded_) {
         // Open and play: the start follows once the telemetry is loaded.
-        start_requested_ = true;
         if (selection_ < 0 && !list_.Records().empty()) {
             list_.SelectRecording(0, false);
             OnRecordingSelected(0);
-        } else if (SelectionValid() && !opening_ && expected_ == 0) {
+        }
+        start_requested_ = true;
+        if (SelectionValid() && !opening_ && expected_ == 0) {
             ScheduleOpen();
         }
         return;

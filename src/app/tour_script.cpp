@@ -159,7 +159,7 @@ void TourScript::Next() {
         return;
     }
     const TourStep& step = steps_[next_];
-    ViewerController& controller = window_.controller();
+    MainController& controller = window_.controller();
     int delay = 0;
     switch (step.kind) {
         case TourStep::Kind::kShot:
@@ -219,7 +219,7 @@ void TourScript::Next() {
 }
 
 bool TourScript::RunMeasuringStep(const TourStep& step) {
-    ViewerController& controller = window_.controller();
+    MainController& controller = window_.controller();
     switch (step.kind) {
         case TourStep::Kind::kPainted:
             if (!SurfacesPainted() && waited_ms_ < kPaintTimeoutMs) {

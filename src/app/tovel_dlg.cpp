@@ -1,13 +1,17 @@
 #include "app/tovel_dlg.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 
 #include "base/screen_scale.h"
 #include "base/settings.h"
 #include "base/ui_text.h"
+#include "platform/files.h"
 #include "skin/msg_dlg.h"
 #include "skin/skin.h"
 
@@ -29,7 +33,6 @@ constexpr int kTextMaximise = 177;
 constexpr int kTextRestore = 178;
 constexpr int kTextPlay = 12;
 constexpr int kTextPause = 11;
-constexpr int kPositionTickMs = 30;
 
 struct ToolButtonSpec {
     IconRole icon;
@@ -61,10 +64,11 @@ constexpr TitleButtonSpec kTitleButtons[kTitleButtonCount] = {
     {IconRole::kMinimise, command::kMinimise, 136},
 };
 
-// The commands the window carries out today; the others wait for the controller that
-// handles them and stay disabled until then.
+// The commands the window carries out today; the others wait for the pieces that handle
+// them and stay disabled until then.
 bool CommandWired(int id) {
-    return id == command::kPlayPause || id == command::kZoomMode || id == command::kMirror ||
+    return (id >= command::kFirstFrame && id <= command::kNext) || id == command::kZoomMode ||
+           id == command::kMirror || id == command::kMapDisplay || id == command::kBrowse ||
            id == command::kDisplaySwitch;
 }
 
@@ -92,14 +96,28 @@ CTovelDlg::CTovelDlg()
     CreateChildren();
     controller_ = std::make_unique<ViewerController>(*this, s);
     controller_->InitPlayers(base::KeepAspectFromSetting(base::ReadSetting("DISPLAY", "ASPECT")));
+    CreateController();
     SetSection(QStringLiteral("DISPLAY"));
     LayoutMainWindow();
-    connect(&position_timer_, &QTimer::timeout, this, [this] { controller_->Tick(); });
-    position_timer_.start(kPositionTickMs);
 }
 
 CTovelDlg::~CTovelDlg() {
-    controller_->Shutdown();
+    main_controller_->Shutdown();
+    SetWaitCursor(false);
+}
+
+void CTovelDlg::CreateController() {
+    list_port_ = std::make_unique<SourceListPort>(*queue_);
+    views_ = std::make_unique<NullRecordingViews>();
+    timers_ = std::make_unique<QtControllerTimers>([this](int id) {
+        if (!closing_) {
+            main_controller_->OnTimer(id);
+        }
+    });
+    boxes_ = std::make_unique<skin::SkinMessageBoxes>(this);
+    picker_ = std::make_unique<QtFolderPicker>(this);
+    main_controller_ = std::make_unique<MainController>(MainCollaborators{
+        *controller_, *list_port_, *views_, *this, *timers_, *queue_, *boxes_, *picker_});
 }
 
 double CTovelDlg::scale() const {
@@ -156,7 +174,7 @@ void CTovelDlg::CreateButtons() {
 }
 
 void CTovelDlg::OnCommand(int id) {
-    controller_->OnCommand(id);
+    main_controller_->OnCommand(id);
 }
 
 void CTovelDlg::OnMessage(const PostedMessage& message) {
@@ -170,7 +188,7 @@ void CTovelDlg::OnMessage(const PostedMessage& message) {
         movie_window_->resize(movie_window_->ScaledSize());
         movie_window_->SaveScale();
     }
-    controller_->OnMessage(message);
+    main_controller_->OnMessage(message);
 }
 
 void CTovelDlg::Relayout() {
@@ -404,10 +422,91 @@ void CTovelDlg::Minimise() {
 
 void CTovelDlg::CloseWindow() {
     closing_ = true;
-    position_timer_.stop();
     movie_window_->hide();
     map_window_->hide();
     close();
+}
+
+// ---- MainWindowPort
+
+void CTovelDlg::SetWaitCursor(bool waiting) {
+    if (waiting != waiting_) {
+        waiting_ = waiting;
+        if (waiting) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    }
+}
+
+void CTovelDlg::SetPositionSliderEnabled(bool enabled) {
+    if (position_slider_->isEnabled() != enabled) {
+        position_slider_->setEnabled(enabled);
+    }
+}
+
+void CTovelDlg::EndSliderCapture() {
+    position_slider_->EndDrag();
+}
+
+void CTovelDlg::CloseMenus() {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+    }
+}
+
+void CTovelDlg::RaiseMovieWindow() {
+    if (!full_window_ && movie_window_->isVisible()) {
+        movie_window_->raise();
+    }
+}
+
+void CTovelDlg::ShowSpeed(playback::SpeedCode) {}
+
+void CTovelDlg::RefreshButtons() {
+    const bool idle = !main_controller_->busy();
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        const int id = command::kFirstTool + i;
+        tool_buttons_[static_cast<std::size_t>(i)]->setEnabled(CommandWired(id) && idle);
+    }
+}
+
+void CTovelDlg::SetMapDisplay(bool on, bool first_time) {
+    if (first_time) {
+        map_window_->resize(map_window_->ScaledSize());
+        map_window_->move(geometry().topRight() + QPoint(8, 0));
+    }
+    tool_buttons_[command::kMapDisplay - command::kFirstTool]->SetOn(on);
+    map_window_->setVisible(on && !full_window_);
+}
+
+std::optional<std::string> CTovelDlg::ChooseSource() {
+    const QString chosen = QFileDialog::getExistingDirectory(this, Text(10));
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen.toStdString();
+}
+
+bool CTovelDlg::ProgramFileExists() const {
+    return platform::PathExists(QCoreApplication::applicationFilePath().toStdString());
+}
+
+void CTovelDlg::Quit() {
+    closing_ = true;
+    QCoreApplication::quit();
+}
+
+void CTovelDlg::keyPressEvent(QKeyEvent* event) {
+    const KeyCommand key =
+        KeyToCommand(event->key(), (event->modifiers() & Qt::ShiftModifier) != 0);
+    if (key.kind == KeyCommand::Kind::kNone) {
+        CResizeDialog::keyPressEvent(event);
+        return;
+    }
+    main_controller_->OnKey(key);
+    event->accept();
 }
 
 // ---- SurfaceOwner
@@ -421,7 +520,7 @@ void CTovelDlg::SurfaceClicked(int surface_index, const QPoint& point) {
 }
 
 void CTovelDlg::SurfaceDoubleClicked(int surface_index) {
-    controller_->OnSurfaceDoubleClicked(surface_index);
+    main_controller_->OnSurfaceDoubleClicked(surface_index);
 }
 
 void CTovelDlg::SurfaceContextMenu(int, const QPoint&) {}
@@ -437,9 +536,8 @@ void CTovelDlg::TitleDraggedWhileMaximised() {
 void CTovelDlg::closeEvent(QCloseEvent* event) {
     // The window system's close request runs the same shutdown as the close button.
     closing_ = true;
-    position_timer_.stop();
     SaveScale();
-    controller_->Shutdown();
+    main_controller_->Shutdown();
     movie_window_->hide();
     map_window_->hide();
     event->accept();

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "app/main_controller.h"
 #include "app/main_layout.h"
 #include "app/movie_dialog.h"
 #include "app/movie_static.h"
@@ -12,6 +13,8 @@
 #include "app/ui_message_queue.h"
 #include "app/viewer_controller.h"
 #include "app/viewer_view.h"
+#include "app/window_stand_ins.h"
+#include "skin/msg_dlg.h"
 #include "skin/resize_dialog.h"
 #include "skin/skin_button.h"
 #include "skin/skin_progress_bar_ctrl.h"
@@ -32,12 +35,16 @@ struct PanelSlots {
 // The main window: a frameless, skinned window that places its children where the layout
 // rules put them, owns the floating movie and map windows and the two video surfaces, and
 // hands every input to the controller. It decides nothing itself.
-class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceOwner {
+class CTovelDlg : public skin::CResizeDialog,
+                  public ViewerView,
+                  public SurfaceOwner,
+                  public MainWindowPort {
   public:
     CTovelDlg();
     ~CTovelDlg() override;
 
-    ViewerController& controller() { return *controller_; }
+    MainController& controller() { return *main_controller_; }
+    ViewerController& display() { return *controller_; }
     const PanelSlots& panel_slots() const { return slots_; }
     CMovieStatic* surface(int index) const { return surfaces_[static_cast<std::size_t>(index)]; }
     CMovieDialog* movie_window() const { return movie_window_.get(); }
@@ -79,6 +86,19 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     void Minimise() override;
     void CloseWindow() override;
 
+    // MainWindowPort
+    void SetWaitCursor(bool waiting) override;
+    void SetPositionSliderEnabled(bool enabled) override;
+    void EndSliderCapture() override;
+    void CloseMenus() override;
+    void RaiseMovieWindow() override;
+    void ShowSpeed(playback::SpeedCode code) override;
+    void RefreshButtons() override;
+    void SetMapDisplay(bool on, bool first_time) override;
+    std::optional<std::string> ChooseSource() override;
+    bool ProgramFileExists() const override;
+    void Quit() override;
+
     // SurfaceOwner
     SurfacePaint PaintRule(int surface_index) const override;
     void SurfaceClicked(int surface_index, const QPoint& point) override;
@@ -92,8 +112,11 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // The main controller and the stand-ins of the list window and views it talks to.
+    void CreateController();
     void CreateChildren();
     void CreateButtons();
     void LayoutMainWindow();
@@ -120,8 +143,14 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     bool closing_ = false;
     QRect normal_rect_;
     QRect known_work_area_;
-    QTimer position_timer_;
     std::unique_ptr<ViewerController> controller_;
+    std::unique_ptr<SourceListPort> list_port_;
+    std::unique_ptr<RecordingViews> views_;
+    std::unique_ptr<QtControllerTimers> timers_;
+    std::unique_ptr<skin::SkinMessageBoxes> boxes_;
+    std::unique_ptr<QtFolderPicker> picker_;
+    std::unique_ptr<MainController> main_controller_;
+    bool waiting_ = false;
 };
 
 }  // namespace ardelle::app

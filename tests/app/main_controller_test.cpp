@@ -319,7 +319,6 @@ class MainControllerTest : public ::testing::Test {
         timers_.Advance(controller_, timer::kOpenDelayMs);
         return PumpUntil([this] { return controller_.loaded(); });
     }
-    // The last recording of a list starts by itself once loaded; any other on the command.
     void Play() {
         if (State() != PlayerState::kPlaying) {
             controller_.OnCommand(command::kPlayPause);
@@ -459,6 +458,7 @@ TEST_F(MainControllerTest, AMissingFrontFilePlaysTheRearAloneReadyAtOneReport) {
     ASSERT_TRUE(SelectAndLoad(0));
     EXPECT_EQ(controller_.pair().player(0).opened, 0);
     EXPECT_EQ(controller_.pair().player(1).opened, 1);
+    EXPECT_NE(State(), PlayerState::kPlaying) << "the only recording waits at its start";
     Play();
     EXPECT_TRUE(view_.errors.empty());
 }
