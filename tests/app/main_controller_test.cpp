@@ -425,5 +425,52 @@ TEST_F(MainControllerTest, PlayWithNothingOpenOpensTheSelectionAndStartsIt) {
     EXPECT_TRUE(view_.playing_button);
 }
 
+TEST_F(MainControllerTest, ASliderDragPausesAndPlayOnFromTheReleasedFrameAtTheKeptVolume) {
+    list_.nodes = {{Pair("000101"), Pair("000102")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    controller_.OnMessage({AppMessage::kSliderButtonUp, command::kVolumeSlider, 30000});
+    const struct {
+        bool playing;
+        std::int64_t released;
+    } cases[] = {{true, 40}, {false, 25}};
+    for (const auto& c : cases) {
+        if (c.playing) {
+            Play();
+        } else if (State() == PlayerState::kPlaying) {
+            controller_.OnCommand(command::kPlayPause);
+        }
+        controller_.OnMessage({AppMessage::kSliderButtonDown, command::kPositionSlider, 10});
+        EXPECT_NE(State(), PlayerState::kPlaying);
+        EXPECT_EQ(controller_.pair().player(0).volume, 0) << "muted while dragging";
+        controller_.OnMessage({AppMessage::kSliderMoving, command::kPositionSlider, 20});
+        EXPECT_EQ(view_.position.first, 20);
+        controller_.OnMessage({AppMessage::kSliderButtonUp, command::kPositionSlider, c.released});
+        EXPECT_EQ(controller_.shown_frame(), c.released);
+        EXPECT_EQ(State() == PlayerState::kPlaying, c.playing);
+        EXPECT_EQ(controller_.pair().player(0).volume, 30000);
+    }
+}
+
+TEST_F(MainControllerTest, ClosingTheListClearsEverythingAndTheVoltageTraceFollowsTheSource) {
+    list_.nodes = {{Pair("000101")}};
+    ASSERT_TRUE(SelectAndLoad(0));
+    const struct {
+        std::string source;
+        bool trace;
+    } cases[] = {{ARDELLE_TEST_CARD_DIR, true}, {settings_.path(), false}};
+    for (const auto& c : cases) {
+        list_.source_path = c.source;
+        controller_.UpdateVoltageTrace();
+        EXPECT_EQ(views_.voltage_trace, c.trace) << c.source;
+    }
+    controller_.CloseRecordingList();
+    EXPECT_EQ(controller_.selection(), -1);
+    EXPECT_FALSE(controller_.loaded());
+    EXPECT_EQ(list_.cleared, 1);
+    EXPECT_EQ(controller_.pair().player(0).opened, 0);
+    EXPECT_TRUE(window_.slider_enabled);
+    EXPECT_FALSE(timers_.Running(timer::kTick));
+}
+
 }  // namespace
 }  // namespace ardelle::app
