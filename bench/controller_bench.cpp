@@ -85,18 +85,7 @@ class Harness {
 
     template <class Done>
     bool PumpUntil(Done done, std::chrono::milliseconds timeout = 20s) {
-        const auto deadline = Clock::now() + timeout;
-        while (!done()) {
-            if (Clock::now() > deadline) {
-                return false;
-            }
-            if (auto message = queue_.Take()) {
-                controller_.OnMessage(*message);
-            } else {
-                std::this_thread::sleep_for(1ms);
-            }
-        }
-        return true;
+        return app::fakes::PumpUntil(queue_, controller_, done, timeout);
     }
     bool Load(int row) {
         controller_.OnRecordingSelected(row);

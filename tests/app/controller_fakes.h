@@ -4,12 +4,14 @@
 // message queue the caller pumps, surfaces that keep the frame code of their last picture,
 // a list window of recording groups, views and a window that record what they were told,
 // and timers on a clock the caller advances.
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_controller.h"
@@ -57,7 +59,7 @@ class SurfaceForwarder : public MessageSink {
 // A frame target that keeps the code of the last picture.
 class CodeTarget : public playback::FrameTarget {
   public:
-    playback::VideoRect ClientRect() const override { return {0, 0, 320, 180}; }
+    playback::VideoRect ClientRect() const override { return {0, 0, 640, 360}; }
     void PresentFrame(const playback::SharedFrame& frame, const playback::VideoRect&,
                       bool) override {
         std::lock_guard lock(mutex_);
@@ -258,5 +260,24 @@ class FixedPicker : public base::FolderPicker {
         return "/nowhere";
     }
 };
+
+// Delivers the queued notifications to the controller until done() or the timeout (real
+// time); false on the timeout.
+template <class Done>
+bool PumpUntil(TestQueue& queue, MainController& controller, Done done,
+               std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        if (auto message = queue.Take()) {
+            controller.OnMessage(*message);
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    return true;
+}
 
 }  // namespace ardelle::app::fakes

@@ -63,18 +63,7 @@ class MainControllerTest : public ::testing::Test {
     // Delivers queued notifications until done() or the timeout (real time).
     template <class Done>
     bool PumpUntil(Done done, std::chrono::milliseconds timeout = 10s) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            if (auto message = queue_.Take()) {
-                controller_.OnMessage(*message);
-            } else {
-                std::this_thread::sleep_for(5ms);
-            }
-        }
-        return true;
+        return fakes::PumpUntil(queue_, controller_, done, timeout);
     }
     // Selects row, lets the open timer run and waits until the recording is loaded.
     bool SelectAndLoad(int row) {

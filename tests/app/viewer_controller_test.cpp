@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "app/controller_fakes.h"
 #include "base/settings.h"
 #include "playback/notification_queue.h"
 #include "sample_card/frame_code.h"
@@ -22,27 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// A frame target that keeps the code of the last picture.
-class CodeTarget : public playback::FrameTarget {
-  public:
-    playback::VideoRect ClientRect() const override { return {0, 0, 640, 360}; }
-    void PresentFrame(const playback::SharedFrame& frame, const playback::VideoRect&,
-                      bool) override {
-        std::lock_guard lock(mutex_);
-        last_ = frame != nullptr ? samplecard::ReadFrameIndexPacked32(frame->pixels, frame->width,
-                                                                      frame->height, frame->stride)
-                                       .value_or(-1)
-                                 : -1;
-    }
-    int last() const {
-        std::lock_guard lock(mutex_);
-        return last_;
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    int last_ = -2;
-};
+using fakes::CodeTarget;
 
 // Stands in for the main window: surfaces that forward the players' notifications as the
 // surface messages, and a log of what the controller asked for.
