@@ -222,7 +222,10 @@ void MainController::OnPlayerReady() {
     }
     window_.RaiseMovieWindow();
     if (on_ready_) {
-        on_ready_();
+        // Once: the recordings that follow by themselves must not start the tour again.
+        std::function<void()> on_ready = std::move(on_ready_);
+        on_ready_ = nullptr;
+        on_ready();
     }
 }
 

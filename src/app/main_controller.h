@@ -106,7 +106,7 @@ class MainController {
     void OnSurfaceDoubleClicked(int surface_index) {
         display_.OnSurfaceDoubleClicked(surface_index);
     }
-    // Called once an opened recording became ready (the scripted tour starts then).
+    // Called once, when the first opened recording became ready (the scripted tour starts).
     void SetOnReady(std::function<void()> on_ready) { on_ready_ = std::move(on_ready); }
 
   private:
