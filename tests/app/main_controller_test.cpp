@@ -330,6 +330,9 @@ TEST_F(MainControllerTest, MarkJumpsSeekToTheViewsTargetAndPauseAfterStopped) {
     views_.jump.reset();
     controller_.OnMessage({AppMessage::kGraphNextMark, 0, 0});
     EXPECT_EQ(controller_.shown_frame(), 0);
+    // A point picked on the map's track seeks the same way.
+    controller_.OnMessage({AppMessage::kMapPointChosen, 0, 33});
+    EXPECT_EQ(controller_.shown_frame(), 33);
 }
 
 TEST_F(MainControllerTest, ArrowKeysStepExactFramesWhilePausedOnly) {
