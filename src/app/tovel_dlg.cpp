@@ -65,7 +65,7 @@ constexpr TitleButtonSpec kTitleButtons[kTitleButtonCount] = {
 // handles them and stay disabled until then.
 bool CommandWired(int id) {
     return id == command::kPlayPause || id == command::kZoomMode || id == command::kMirror ||
-           id == command::kDisplaySwitch;
+           id == command::kDisplaySwitch || id == command::kMapDisplay;
 }
 
 QString Text(int id) {
@@ -95,7 +95,16 @@ CTovelDlg::CTovelDlg()
     SetSection(QStringLiteral("DISPLAY"));
     LayoutMainWindow();
     connect(&position_timer_, &QTimer::timeout, this, [this] { controller_->Tick(); });
+    CreatePanelViews();
     position_timer_.start(kPositionTickMs);
+}
+
+void CTovelDlg::CreatePanelViews() {
+    panel_views_ = std::make_unique<PanelViewsHost>(
+        PanelViewsHost::Slots{slots_.graph, slots_.info_panel, slots_.map_host}, *queue_,
+        controller_->pair());
+    connect(&position_timer_, &QTimer::timeout, this,
+            [this] { panel_views_->Follow(*controller_); });
 }
 
 CTovelDlg::~CTovelDlg() {
@@ -156,6 +165,17 @@ void CTovelDlg::CreateButtons() {
 }
 
 void CTovelDlg::OnCommand(int id) {
+    if (id == command::kMapDisplay) {
+        const bool on = panel_views_->views().ToggleMapDisplay(controller_->pair());
+        tool_buttons_[command::kMapDisplay - command::kFirstTool]->SetOn(on);
+        if (on && !map_window_->isVisible()) {
+            map_window_->resize(map_window_->ScaledSize());
+            map_window_->move(geometry().topRight());
+        }
+        map_window_->setVisible(on);
+        panel_views_->views().RunMapContentRule(controller_->pair());
+        return;
+    }
     controller_->OnCommand(id);
 }
 
@@ -169,6 +189,9 @@ void CTovelDlg::OnMessage(const PostedMessage& message) {
         movie_window_->SetScales(1.0, 1.0);
         movie_window_->resize(movie_window_->ScaledSize());
         movie_window_->SaveScale();
+    }
+    if (panel_views_->OnMessage(*controller_, message)) {
+        return;
     }
     controller_->OnMessage(message);
 }
@@ -424,7 +447,30 @@ void CTovelDlg::SurfaceDoubleClicked(int surface_index) {
     controller_->OnSurfaceDoubleClicked(surface_index);
 }
 
-void CTovelDlg::SurfaceContextMenu(int, const QPoint&) {}
+void CTovelDlg::SurfaceContextMenu(int surface_index, const QPoint& global) {
+    playback::PlayerPair& pair = controller_->pair();
+    MovieMenuState state;
+    state.state = pair.GetState(playback::PlayerTarget::kBoth);
+    state.tab = tab_strip_->current();
+    state.full_window = full_window_;
+    state.surface = surface_index;
+    state.mirror = surfaces_[static_cast<std::size_t>(surface_index)]->mirror();
+    state.speed_code = pair.GetSpeedCode(playback::PlayerTarget::kBoth);
+    state.keep_aspect = controller_->keep_aspect();
+    const int chosen = ShowMovieMenu(MovieMenuEntries(state), full_window_, global);
+    if (chosen != 0) {
+        OnCommand(chosen);
+    }
+}
+
+int CTovelDlg::ShowMovieMenu(const std::vector<MovieMenuEntry>& entries, bool full_window,
+                             const QPoint& global) {
+    if (entries.empty()) {
+        return 0;
+    }
+    CMovieMenu menu(entries, scale(), full_window, this);
+    return menu.Exec(global);
+}
 
 void CTovelDlg::TitleDoubleClicked() {
     OnCommand(command::kMaximise);

@@ -9,6 +9,7 @@
 #include "app/movie_dialog.h"
 #include "app/movie_static.h"
 #include "app/panel_slot.h"
+#include "app/panel_views_host.h"
 #include "app/ui_message_queue.h"
 #include "app/viewer_controller.h"
 #include "app/viewer_view.h"
@@ -78,6 +79,11 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     void Maximise(bool maximise) override;
     void Minimise() override;
     void CloseWindow() override;
+    int ShowMovieMenu(const std::vector<MovieMenuEntry>& entries, bool full_window,
+                      const QPoint& global) override;
+
+    // The info panel, graph and map views (made once, in their slots).
+    PanelViewsHost* panel_views() const { return panel_views_.get(); }
 
     // SurfaceOwner
     SurfacePaint PaintRule(int surface_index) const override;
@@ -101,6 +107,7 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     void SetNormalChildrenVisible(bool visible);
     void OnMessage(const PostedMessage& message);
     void OnCommand(int id);
+    void CreatePanelViews();
     double scale() const;
 
     std::unique_ptr<UiMessageQueue> queue_;
@@ -122,6 +129,7 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     QRect known_work_area_;
     QTimer position_timer_;
     std::unique_ptr<ViewerController> controller_;
+    std::unique_ptr<PanelViewsHost> panel_views_;
 };
 
 }  // namespace ardelle::app
