@@ -204,6 +204,23 @@ TEST_F(RecordingViewsTest, AShownPositionReachesPanelGraphAndMapAndResetClearsTh
     EXPECT_EQ(info_.fields().current_frame, -1);
 }
 
+TEST_F(RecordingViewsTest, TheMapSwitchGoesToTheProberWhichProbesAtOnce) {
+    const catalogue::RecordingEntry entry = Load(kShockRecording);
+    views_.StartRecording(pair_, entry, 0);
+    probe_.enabled = false;
+    EXPECT_TRUE(views_.ToggleMapDisplay(pair_));
+    EXPECT_TRUE(probe_.enabled);
+    EXPECT_EQ(probe_.probes, 1);
+    EXPECT_TRUE(views_.map_content().marks().map_display);
+    EXPECT_FALSE(views_.ToggleMapDisplay(pair_));
+    EXPECT_FALSE(probe_.enabled);
+    EXPECT_EQ(probe_.probes, 2);
+    // Switched off, the connectivity test answers 0: a shown position no longer starts the map.
+    views_.Reset();
+    views_.StartRecording(pair_, entry, 0);
+    EXPECT_FALSE(views_.map_content().marks().map_started);
+}
+
 TEST(QualityCode, HeightAndQualityOfTheReferencePlayerOnlyRearOpenReadsAsUnknownQuality) {
     struct Case {
         char quality;
