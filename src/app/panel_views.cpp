@@ -316,7 +316,7 @@ bool PanelViews::OnMessage(PlayerPair& pair, const PostedMessage& message) {
             if (loaded_) {
                 RebuildMarks(pair, recording_index_);
             }
-            return true;
+            return false;  // the window refreshes its buttons as well
         default:
             return false;
     }

@@ -63,7 +63,7 @@ class PanelViews : public RecordingViews {
     // The mark-display switches of the settings dialog (0x81F5) and the info panel's axis
     // toggles (0x82BD): the switch is set, the graph repainted and the marks sent again.
     // The map finished loading (0x812D): the marks of the loaded recording are sent. True
-    // when the message was one of these.
+    // when the message was a switch and needs nothing more.
     bool OnMessage(playback::PlayerPair& pair, const PostedMessage& message);
     // Command 38011: inverts the map display switch, hands it to the prober (which probes at
     // once) and runs the content rule. The new state.

@@ -105,6 +105,11 @@ void CTovelDlg::CreatePanelViews() {
         controller_->pair());
     connect(&position_timer_, &QTimer::timeout, this,
             [this] { panel_views_->Follow(*controller_); });
+    tab_strip_->SetOnSelected([this](int tab) {
+        slots_.lists[0]->setVisible(tab == 0);
+        slots_.lists[1]->setVisible(tab == 1);
+        panel_views_->views().SetTab(controller_->pair(), tab);
+    });
 }
 
 CTovelDlg::~CTovelDlg() {
@@ -254,6 +259,7 @@ void CTovelDlg::PlaceMovieWindow() {
 void CTovelDlg::AfterInitialisation() {
     PlaceMovieWindow();
     controller_->OnLayoutChanged();
+    panel_views_->views().SetStartedUp(controller_->pair());
     if (QScreen* monitor = screen()) {
         known_work_area_ = monitor->availableGeometry();
         connect(monitor, &QScreen::availableGeometryChanged, this,
@@ -382,6 +388,10 @@ void CTovelDlg::ShowFullWindow(bool full_window, int main_surface) {
         LayoutMainWindow();
         PlaceMovieWindow();
     }
+    if (!full_window && panel_views_->views().map_content().marks().map_display) {
+        map_window_->show();
+    }
+    panel_views_->views().SetFullWindow(controller_->pair(), full_window);
     update();
 }
 

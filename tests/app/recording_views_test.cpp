@@ -130,7 +130,7 @@ TEST_F(RecordingViewsTest, MarksReachTheMapLastFirstAndTheSwitchesTakeThemOff) {
     EXPECT_TRUE(page_.statements.empty());
     probe_.connected = true;
     bridge_.JS2C_OnInitHtml();
-    EXPECT_TRUE(views_.OnMessage(pair_, {AppMessage::kMapReady, 0, 0}));
+    views_.OnMessage(pair_, {AppMessage::kMapReady, 0, 0});
     EXPECT_EQ(KindsOf(MarksSinceLastReset(page_.statements)), (std::vector<int>{3, 2, 0}));
 }
 
