@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
 
 #include "graph/offscreen_qt.h"
 
@@ -120,6 +124,38 @@ TEST(MovieMenu, ItemsHaveTheirSizesAndTheHighlightItsColours) {
     menu.SetHighlighted(2);
     EXPECT_EQ(pixel_at_right_of(2), QColor(195, 196, 255)) << "a highlighted disabled item";
     EXPECT_NE(pixel_at_right_of(3), QColor(0, 0, 255)) << "other items keep the background";
+}
+
+// Clicks inside the menu at a point, as the window system delivers a release.
+void Release(CMovieMenu& menu, const QPoint& point) {
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(point),
+                        menu.mapToGlobal(QPointF(point)), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&menu, &release);
+}
+
+TEST(MovieMenu, ExecReturnsTheChosenEnabledCommandAndNothingWhenDismissed) {
+    ardelle::testing::OffscreenApp();
+    const std::vector<MovieMenuEntry> entries = {
+        {38002, 82, false, true, false},
+        MovieMenuEntry::Separator(),
+        {38010, 169, false, false, false},
+        {38016, 147, false, true, false},
+    };
+    CMovieMenu menu(entries, 1.0, false, nullptr);
+    QTimer::singleShot(50, &menu, [&] {
+        Release(menu, menu.EntryRect(2).center());  // disabled: the menu stays
+        Release(menu, menu.EntryRect(1).center());  // a separator: the menu stays
+        Release(menu, menu.EntryRect(3).center());
+    });
+    EXPECT_EQ(menu.Exec(QPoint(100, 100)), 38016);
+    EXPECT_FALSE(menu.isVisible());
+
+    QTimer::singleShot(50, &menu, [&] {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&menu, &escape);
+    });
+    EXPECT_EQ(menu.Exec(QPoint(100, 100)), 0);
 }
 
 }  // namespace
