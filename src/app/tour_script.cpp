@@ -22,7 +22,7 @@ constexpr int kPaintTimeoutMs = 10000;
 constexpr int kSettleMs = 300;
 
 // "LABEL_area X Y W H": where the surface lies on the screen.
-QString AreaLine(const char* label, const CMovieStatic* surface) {
+QString AreaLine(const char* label, const QWidget* surface) {
     const QPoint origin = surface->mapToGlobal(QPoint(0, 0));
     return QStringLiteral("%1_area %2 %3 %4 %5\n")
         .arg(QLatin1String(label))
@@ -285,6 +285,8 @@ void TourScript::Shoot(const QString& name) {
         out << PictureLine("movie", window_.surface(1 - main));
         out << AreaLine("main", window_.surface(main));
         out << AreaLine("movie", window_.surface(1 - main));
+        out << AreaLine("graph", window_.panel_slots().graph);
+        out << AreaLine("info_panel", window_.panel_slots().info_panel);
     }
     std::printf("%s\n", QDir(path).absolutePath().toLocal8Bit().constData());
     std::fflush(stdout);

@@ -96,9 +96,21 @@ CTovelDlg::CTovelDlg()
     CreateChildren();
     controller_ = std::make_unique<ViewerController>(*this, s);
     controller_->InitPlayers(base::KeepAspectFromSetting(base::ReadSetting("DISPLAY", "ASPECT")));
+    CreatePanelViews();
     CreateController();
     SetSection(QStringLiteral("DISPLAY"));
     LayoutMainWindow();
+}
+
+void CTovelDlg::CreatePanelViews() {
+    panel_views_ = std::make_unique<PanelViewsHost>(
+        PanelViewsHost::Slots{slots_.graph, slots_.info_panel, slots_.map_host}, *queue_,
+        controller_->pair());
+    tab_strip_->SetOnSelected([this](int tab) {
+        slots_.lists[0]->setVisible(tab == 0);
+        slots_.lists[1]->setVisible(tab == 1);
+        panel_views_->views().SetTab(controller_->pair(), tab);
+    });
 }
 
 CTovelDlg::~CTovelDlg() {
@@ -108,7 +120,6 @@ CTovelDlg::~CTovelDlg() {
 
 void CTovelDlg::CreateController() {
     list_port_ = std::make_unique<SourceListPort>(*queue_);
-    views_ = std::make_unique<NullRecordingViews>();
     timers_ = std::make_unique<QtControllerTimers>([this](int id) {
         if (!closing_) {
             main_controller_->OnTimer(id);
@@ -116,8 +127,9 @@ void CTovelDlg::CreateController() {
     });
     boxes_ = std::make_unique<skin::SkinMessageBoxes>(this);
     picker_ = std::make_unique<QtFolderPicker>(this);
-    main_controller_ = std::make_unique<MainController>(MainCollaborators{
-        *controller_, *list_port_, *views_, *this, *timers_, *queue_, *boxes_, *picker_});
+    main_controller_ = std::make_unique<MainController>(
+        MainCollaborators{*controller_, *list_port_, panel_views_->views(), *this, *timers_,
+                          *queue_, *boxes_, *picker_});
 }
 
 double CTovelDlg::scale() const {
@@ -188,6 +200,9 @@ void CTovelDlg::OnMessage(const PostedMessage& message) {
         movie_window_->resize(movie_window_->ScaledSize());
         movie_window_->SaveScale();
     }
+    if (panel_views_->views().OnMessage(main_controller_->pair(), message)) {
+        return;
+    }
     main_controller_->OnMessage(message);
 }
 
@@ -249,6 +264,7 @@ void CTovelDlg::PlaceMovieWindow() {
 void CTovelDlg::AfterInitialisation() {
     PlaceMovieWindow();
     controller_->OnLayoutChanged();
+    panel_views_->views().SetStartedUp(controller_->pair());
     if (QScreen* monitor = screen()) {
         known_work_area_ = monitor->availableGeometry();
         connect(monitor, &QScreen::availableGeometryChanged, this,
@@ -377,6 +393,10 @@ void CTovelDlg::ShowFullWindow(bool full_window, int main_surface) {
         LayoutMainWindow();
         PlaceMovieWindow();
     }
+    if (!full_window && panel_views_->views().map_content().marks().map_display) {
+        map_window_->show();
+    }
+    panel_views_->views().SetFullWindow(controller_->pair(), full_window);
     update();
 }
 
@@ -478,7 +498,12 @@ void CTovelDlg::SetMapDisplay(bool on, bool first_time) {
         map_window_->move(geometry().topRight() + QPoint(8, 0));
     }
     tool_buttons_[command::kMapDisplay - command::kFirstTool]->SetOn(on);
+    PanelViews& views = panel_views_->views();
+    if (views.map_content().marks().map_display != on) {
+        views.ToggleMapDisplay(main_controller_->pair());
+    }
     map_window_->setVisible(on && !full_window_);
+    views.RunMapContentRule(main_controller_->pair());
 }
 
 std::optional<std::string> CTovelDlg::ChooseSource() {
@@ -523,7 +548,33 @@ void CTovelDlg::SurfaceDoubleClicked(int surface_index) {
     main_controller_->OnSurfaceDoubleClicked(surface_index);
 }
 
-void CTovelDlg::SurfaceContextMenu(int, const QPoint&) {}
+void CTovelDlg::SurfaceContextMenu(int surface_index, const QPoint& global) {
+    if (!main_controller_->Guard()) {
+        return;
+    }
+    playback::PlayerPair& pair = controller_->pair();
+    MovieMenuState state;
+    state.state = pair.GetState(playback::PlayerTarget::kBoth);
+    state.tab = tab_strip_->current();
+    state.full_window = full_window_;
+    state.surface = surface_index;
+    state.mirror = surfaces_[static_cast<std::size_t>(surface_index)]->mirror();
+    state.speed_code = pair.GetSpeedCode(playback::PlayerTarget::kBoth);
+    state.keep_aspect = controller_->keep_aspect();
+    const int chosen = ShowMovieMenu(MovieMenuEntries(state), full_window_, global);
+    if (chosen != 0) {
+        OnCommand(chosen);
+    }
+}
+
+int CTovelDlg::ShowMovieMenu(const std::vector<MovieMenuEntry>& entries, bool full_window,
+                             const QPoint& global) {
+    if (entries.empty()) {
+        return 0;
+    }
+    CMovieMenu menu(entries, scale(), full_window, this);
+    return menu.Exec(global);
+}
 
 void CTovelDlg::TitleDoubleClicked() {
     OnCommand(command::kMaximise);

@@ -10,6 +10,7 @@
 #include "app/movie_dialog.h"
 #include "app/movie_static.h"
 #include "app/panel_slot.h"
+#include "app/panel_views_host.h"
 #include "app/ui_message_queue.h"
 #include "app/viewer_controller.h"
 #include "app/viewer_view.h"
@@ -85,6 +86,11 @@ class CTovelDlg : public skin::CResizeDialog,
     void Maximise(bool maximise) override;
     void Minimise() override;
     void CloseWindow() override;
+    int ShowMovieMenu(const std::vector<MovieMenuEntry>& entries, bool full_window,
+                      const QPoint& global) override;
+
+    // The info panel, graph and map views (made once, in their slots).
+    PanelViewsHost* panel_views() const { return panel_views_.get(); }
 
     // MainWindowPort
     void SetWaitCursor(bool waiting) override;
@@ -124,6 +130,7 @@ class CTovelDlg : public skin::CResizeDialog,
     void SetNormalChildrenVisible(bool visible);
     void OnMessage(const PostedMessage& message);
     void OnCommand(int id);
+    void CreatePanelViews();
     double scale() const;
 
     std::unique_ptr<UiMessageQueue> queue_;
@@ -145,12 +152,12 @@ class CTovelDlg : public skin::CResizeDialog,
     QRect known_work_area_;
     std::unique_ptr<ViewerController> controller_;
     std::unique_ptr<SourceListPort> list_port_;
-    std::unique_ptr<RecordingViews> views_;
     std::unique_ptr<QtControllerTimers> timers_;
     std::unique_ptr<skin::SkinMessageBoxes> boxes_;
     std::unique_ptr<QtFolderPicker> picker_;
     std::unique_ptr<MainController> main_controller_;
     bool waiting_ = false;
+    std::unique_ptr<PanelViewsHost> panel_views_;
 };
 
 }  // namespace ardelle::app

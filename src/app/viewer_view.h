@@ -2,6 +2,9 @@
 
 #include <QPoint>
 #include <QRect>
+#include <vector>
+
+#include "app/movie_menu.h"
 
 #include "playback/frame_target.h"
 
@@ -47,6 +50,15 @@ class ViewerView {
     virtual void Minimise() = 0;
     // Ends the program's window (after the controller shut the players down).
     virtual void CloseWindow() = 0;
+    // Shows the video context menu with these entries at a screen point and returns the
+    // command chosen, 0 when it was dismissed. The controller carries the command out.
+    virtual int ShowMovieMenu(const std::vector<MovieMenuEntry>& entries, bool full_window,
+                              const QPoint& global) {
+        (void)entries;
+        (void)full_window;
+        (void)global;
+        return 0;
+    }
 };
 
 }  // namespace ardelle::app

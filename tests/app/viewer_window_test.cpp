@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QString>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -116,6 +117,45 @@ class ViewerWindowTest : public ::testing::Test {
     std::string card_ = ARDELLE_TEST_CARD_DIR;
     ardelle::testing::TempFolder settings_;
 };
+
+// Pixels of one colour (within a small tolerance for smoothing) inside an area.
+int PixelsNear(const QImage& screen, const QRect& area, const QColor& colour) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = screen.pixelColor(x, y);
+            count += std::abs(c.red() - colour.red()) < 24 &&
+                             std::abs(c.green() - colour.green()) < 24 &&
+                             std::abs(c.blue() - colour.blue()) < 24
+                         ? 1
+                         : 0;
+        }
+    }
+    return count;
+}
+
+// A shock recording playing: the graph draws its three traces with the cursor and the info
+// panel its values, both following playback.
+TEST_F(ViewerWindowTest, TheGraphAndTheInfoPanelFollowAShockRecordingWhilePlaying) {
+    const std::string shock = FindRecording(card_, "Normal/Front", "000103F.MP4");
+    ASSERT_FALSE(shock.empty());
+    const fs::path shots =
+        RunViewer("panels", shock, "--scale 1", "shot:start;play;wait:2500;shot:playing;quit");
+    const QImage start(QString::fromStdString((shots / "start.png").string()));
+    const QImage playing(QString::fromStdString((shots / "playing.png").string()));
+    ASSERT_FALSE(playing.isNull());
+    const ShotLayout layout = ReadSidecar(shots / "playing.txt");
+    ASSERT_TRUE(layout.rects.count("graph_area") && layout.rects.count("info_panel_area"));
+    const QRect graph = layout.rects.at("graph_area");
+    const QRect info = layout.rects.at("info_panel_area");
+    // The axis traces: green X, red Y, light blue Z.
+    for (const QColor& trace : {QColor(0, 255, 0), QColor(255, 0, 0), QColor(128, 128, 255)}) {
+        EXPECT_GT(PixelsNear(playing, graph, trace), 20) << trace.name().toStdString();
+    }
+    // The panel's time and values change as the recording plays, and so does the cursor.
+    EXPECT_NE(start.copy(info), playing.copy(info)) << "the info panel did not follow";
+    EXPECT_NE(start.copy(graph), playing.copy(graph)) << "the graph cursor did not move";
+}
 
 // Front frame 20 is rear frame 10 (30 and 15 pictures a second).
 TEST_F(ViewerWindowTest, FrontInTheMainAreaRearInTheMovieWindowAndTheDisplaySwitchSwapsThem) {
