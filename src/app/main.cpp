@@ -37,6 +37,16 @@ void ApplyScreenScale(const StartOptions& options) {
     ardelle::skin::Skin::Instance().SetScales(scale.layout, scale.font);
 }
 
+// A source named on the command line shows in the list windows too; the stills tab takes
+// every source but a single movie file.
+void ShowSourceInLists(ardelle::app::CTovelDlg& window, const std::string& source) {
+    const auto kind = ardelle::catalogue::DetectSourceKind(source);
+    window.list_window(0).OpenSource(source, kind);
+    if (kind != ardelle::catalogue::SourceKind::kFile) {
+        window.list_window(1).OpenSource(source, kind);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,6 +79,7 @@ int main(int argc, char** argv) {
     bool opened = false;
     if (!options->source.empty()) {
         opened = window.controller().OpenSource(options->source, options->start_frame);
+        ShowSourceInLists(window, options->source);
     }
     window.show();
     QTimer::singleShot(0, &window, [&] {
@@ -82,6 +93,9 @@ int main(int argc, char** argv) {
             if (fit.maximise) {
                 window.controller().OnCommand(ardelle::app::command::kMaximise);
             }
+        }
+        if (options->source.empty() && !tour && window.list_window(0).RestoreLastSource()) {
+            window.list_window(1).RestoreLastSource();
         }
         if (!opened && tour) {
             tour->Start();  // the tour shows the window without a recording

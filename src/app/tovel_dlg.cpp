@@ -131,6 +131,19 @@ void CTovelDlg::CreateChildren() {
     progress_bar_->SetRange(0, 100);
     progress_bar_->hide();
     CreateButtons();
+    CreateListWindows();
+}
+
+void CTovelDlg::CreateListWindows() {
+    list_messages_ = std::make_unique<skin::SkinMessageBoxes>(this);
+    for (std::size_t tab = 0; tab < list_windows_.size(); ++tab) {
+        auto* window = new browser::CFilerContainerDlg(tab == 1);
+        window->setObjectName(QStringLiteral("filer_container_%1").arg(tab));
+        window->SetMessageSink(queue_.get());
+        window->SetMessageBoxes(list_messages_.get());
+        slots_.lists[tab]->SetContent(window);
+        list_windows_[tab] = std::make_unique<BrowserListWindow>(window);
+    }
 }
 
 void CTovelDlg::CreateButtons() {

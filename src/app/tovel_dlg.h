@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "app/browser_list_window.h"
 #include "app/main_layout.h"
 #include "app/movie_dialog.h"
 #include "app/movie_static.h"
@@ -12,6 +13,7 @@
 #include "app/ui_message_queue.h"
 #include "app/viewer_controller.h"
 #include "app/viewer_view.h"
+#include "skin/msg_dlg.h"
 #include "skin/resize_dialog.h"
 #include "skin/skin_button.h"
 #include "skin/skin_progress_bar_ctrl.h"
@@ -54,6 +56,10 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     skin::CSkinTabCtrl* tab_strip() const { return tab_strip_; }
     const MainLayout& layout() const { return layout_; }
     MessageSink& queue() { return *queue_; }
+    // The recording list windows of the videos (0) and stills (1) tabs.
+    BrowserListWindow& list_window(int tab) {
+        return *list_windows_[static_cast<std::size_t>(tab)];
+    }
 
     // The after-initialisation step (posted once the window is shown): the movie window is
     // placed at its home and shown.
@@ -96,6 +102,7 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
   private:
     void CreateChildren();
     void CreateButtons();
+    void CreateListWindows();
     void LayoutMainWindow();
     void LayoutMovieWindow();
     void SetNormalChildrenVisible(bool visible);
@@ -114,6 +121,8 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     skin::CSkinProgressBarCtrl* progress_bar_ = nullptr;
     skin::CSkinTabCtrl* tab_strip_ = nullptr;
     PanelSlots slots_;
+    std::unique_ptr<skin::SkinMessageBoxes> list_messages_;
+    std::array<std::unique_ptr<BrowserListWindow>, 2> list_windows_;
     MainLayout layout_;
     int main_surface_ = 0;
     bool full_window_ = false;
