@@ -356,23 +356,23 @@ void CFilerContainerDlg::Layout() {
     const skin::Skin& skin = skin::Skin::Instance();
     const int margin = skin.Scaled(8);
     const QRect count = CountRect();
-    // The filter row: two lines of switches, the seventh one line lower.
+    // The switches in rows from the left, as many to a row as the panel's width takes.
     const int row_y = count.bottom() + skin.Scaled(4);
-    const std::array<int, 7> gaps{55, 55, 92, 92, 55, 80, 0};
+    const int line = skin.Scaled(18);
     int x = skin.Scaled(15);
-    for (std::size_t i = 0; i < filter_buttons_.size(); ++i) {
-        auto* button = filter_buttons_[i];
-        const int label_width = skin.Scaled(12) + skin.Scaled(4) +
+    int y = row_y;
+    for (auto* button : filter_buttons_) {
+        const int label_width = skin.Scaled(16) + skin.Scaled(4) +
                                 button->fontMetrics().horizontalAdvance(button->text());
-        if (i == 6) {
+        if (x > skin.Scaled(15) && x + label_width > width() - margin) {
             x = skin.Scaled(15);
+            y += line;
         }
-        button->setGeometry(x, row_y + (i == 6 ? skin.Scaled(18) : 0), label_width,
-                            skin.Scaled(16));
-        x += std::max(label_width, skin.Scaled(12)) + skin.Scaled(gaps[i]) - skin.Scaled(40);
+        button->setGeometry(x, y, label_width, skin.Scaled(16));
+        x += label_width + skin.Scaled(10);
         button->setVisible(!zoom_prompt_);
     }
-    const int content_top = row_y + skin.Scaled(18) + skin.Scaled(18) + skin.Scaled(4);
+    const int content_top = y + line + skin.Scaled(4);
     const int content_height = std::max(0, height() - content_top - margin);
     const int tree_height = content_height * 2 / 5;
     tree_->setGeometry(margin, content_top, width() - 2 * margin, tree_height);

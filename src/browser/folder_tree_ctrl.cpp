@@ -13,11 +13,14 @@ const QColor kSelectedNode(0, 204, 255);
 
 }  // namespace
 
-int FolderNodeDelegate::TextStart(int row_height, int level, bool with_icon) {
+int FolderNodeDelegate::TextStart(int level, bool with_icon) {
     const skin::Skin& skin = skin::Skin::Instance();
-    // The icon is wider than the room before the text: the text moves right by the rest.
-    const int base = row_height * (level + 1) - skin.Scaled(22);
-    return with_icon ? base + skin.Scaled(39) - skin.Scaled(26) + skin.Scaled(4) : base;
+    return IconStart(level) + (with_icon ? skin.Scaled(39) : skin.Scaled(16)) + skin.Scaled(6);
+}
+
+int FolderNodeDelegate::IconStart(int level) {
+    const skin::Skin& skin = skin::Skin::Instance();
+    return skin.Scaled(4) + level * skin.Scaled(16);
 }
 
 void FolderNodeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -35,14 +38,13 @@ void FolderNodeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->drawRect(row.adjusted(0, 0, -1, -1));
     }
     const bool with_icon = mask != 0 && level > 0;
-    const int text_x = TextStart(row.height(), level, with_icon);
+    const int text_x = TextStart(level, with_icon);
     if (with_icon) {
-        painter->drawPixmap(TextStart(row.height(), level, false) - skin.Scaled(26), row.top(),
-                            TriggerIcon(mask, skin.layout_scale()));
-    } else if (level == 0) {
+        painter->drawPixmap(IconStart(level), row.top(), TriggerIcon(mask, skin.layout_scale()));
+    } else {
         const int icon = skin.Scaled(16);
-        painter->drawPixmap(std::max(0, text_x - icon - skin.Scaled(2)),
-                            row.top() + (row.height() - icon) / 2, NodeIcon(false, icon));
+        painter->drawPixmap(IconStart(level), row.top() + (row.height() - icon) / 2,
+                            NodeIcon(false, icon));
     }
     painter->setPen(selected ? Qt::black : Qt::white);
     painter->setFont(option.font);

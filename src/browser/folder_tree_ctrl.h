@@ -17,8 +17,10 @@ class FolderNodeDelegate : public QStyledItemDelegate {
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    // Where the node's text starts in its row, and whether it gets a trigger picture.
-    static int TextStart(int row_height, int level, bool with_icon);
+    // Where a node's picture and text start in its row: each level indents by 16 units,
+    // the text follows the trigger picture of a group or the folder picture.
+    static int IconStart(int level);
+    static int TextStart(int level, bool with_icon);
 };
 
 // The folder tree of the list window: the folders and recording groups of the source, its

@@ -51,7 +51,7 @@ QPixmap TriggerIcon(int mask, double scale) {
     QPixmap canvas(width, height);
     canvas.fill(Qt::transparent);  // the white of the design is see-through
     QPainter p(&canvas);
-    p.setPen(QColor(150, 150, 150));
+    p.setPen(QColor(200, 200, 200));
     p.drawRect(0, 0, width - 1, height - 1);
     int slot = 0;
     for (const Sign& sign : kSigns) {
