@@ -141,6 +141,7 @@ void CTovelDlg::CreateListWindows() {
         window->setObjectName(QStringLiteral("filer_container_%1").arg(tab));
         window->SetMessageSink(queue_.get());
         window->SetMessageBoxes(list_messages_.get());
+        window->SetCommandHandler([this](int id) { OnCommand(id); });
         slots_.lists[tab]->SetContent(window);
         list_windows_[tab] = std::make_unique<BrowserListWindow>(window);
     }

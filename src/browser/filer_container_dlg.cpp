@@ -72,7 +72,12 @@ CFilerContainerDlg::CFilerContainerDlg(bool stills, QWidget* parent)
         button->setFont(skin.Font(skin::FontRole::k9));
         button->SetChecked(true);
         connect(button, &QAbstractButton::clicked, this, [this, i] {
-            SetTriggerFilter(static_cast<int>(i), !TriggerFilter(static_cast<int>(i)));
+            const int filter = static_cast<int>(i);
+            if (command_) {
+                command_(kFilterCommandBase + filter);
+            } else {
+                SetTriggerFilter(filter, !TriggerFilter(filter));
+            }
         });
         filter_buttons_[i] = button;
     }

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,8 @@ namespace ardelle::browser {
 
 // The message a list window posts when the user newly selects a row (wparam: the row).
 inline constexpr AppMessage kListRowSelected = static_cast<AppMessage>(0x8457);
+// The command ids of the seven trigger switches.
+inline constexpr int kFilterCommandBase = 38700;
 
 // The recording list panel of one tab (videos or stills): the folder tree of the opened
 // source, the list of the chosen node's recordings, the seven trigger switches and the
@@ -33,6 +36,9 @@ class CFilerContainerDlg : public QWidget {
 
     void SetMessageSink(MessageSink* sink) { sink_ = sink; }
     void SetMessageBoxes(base::MessageBoxes* boxes) { boxes_ = boxes; }
+    // Where a click on switch i goes as command kFilterCommandBase + i (the main window
+    // decides); without a handler the window toggles the switch itself.
+    void SetCommandHandler(std::function<void(int)> handler) { command_ = std::move(handler); }
     bool stills() const { return stills_; }
 
     // The last card, else the remembered folder, else the remembered file; then the
@@ -93,6 +99,7 @@ class CFilerContainerDlg : public QWidget {
     bool stills_;
     MessageSink* sink_ = nullptr;
     base::MessageBoxes* boxes_ = nullptr;
+    std::function<void(int)> command_;
     std::unique_ptr<WatcherSink> watcher_sink_;
     std::unique_ptr<catalogue::CMovieResource> resource_;
     QLineEdit* path_line_ = nullptr;

@@ -332,3 +332,21 @@ TEST_F(ListWindowTest, ClearAndZoomPrompt) {
 
 }  // namespace
 }  // namespace ardelle::browser
+
+namespace ardelle::browser {
+namespace {
+
+TEST_F(ListWindowTest, ASwitchClickGoesToTheCommandHandlerWhenThereIsOne) {
+    auto window = Window(false);
+    ASSERT_TRUE(window->OpenSource(kCard, SourceKind::kCard));
+    window->filter_button(1)->click();
+    EXPECT_FALSE(window->TriggerFilter(1)) << "alone, the window toggles the switch itself";
+    std::vector<int> commands;
+    window->SetCommandHandler([&commands](int id) { commands.push_back(id); });
+    window->filter_button(6)->click();
+    EXPECT_EQ(commands, std::vector<int>{38706});
+    EXPECT_TRUE(window->TriggerFilter(6)) << "the main window decides";
+}
+
+}  // namespace
+}  // namespace ardelle::browser
