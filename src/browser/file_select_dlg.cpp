@@ -3,6 +3,7 @@
 #include <QHeaderView>
 
 #include "base/ui_text.h"
+#include "browser/msg_box.h"
 #include "skin/skin.h"
 
 namespace ardelle::browser {
@@ -136,20 +137,14 @@ CFileSelectDlg::CFileSelectDlg(QWidget* owner, base::MessageBoxes* boxes)
 
 CFileSelectDlg::~CFileSelectDlg() = default;
 
-void CFileSelectDlg::Tell(int text_id) {
-    if (boxes_ != nullptr) {
-        boxes_->Show(base::UiString(text_id), base::kErrorCaption, base::MessageStyle::kOk);
-    }
-}
-
 void CFileSelectDlg::Prepare(fileops::SelectMode mode, const catalogue::RecordingList& node_records,
                              const catalogue::RecordingList& source_records, bool still_list) {
     rows_ = std::make_unique<FileSelectRows>(mode, still_list);
     if (!rows_->LoadSourceRecords(source_records)) {
-        Tell(kTooManyShownText);
+        ShowError(boxes_, kTooManyShownText);
     }
     if (!rows_->LoadNodeRecords(node_records)) {
-        Tell(kTooManyShownText);
+        ShowError(boxes_, kTooManyShownText);
     }
     rows_->Fill();
     selected_.clear();
@@ -221,7 +216,7 @@ void CFileSelectDlg::Confirm() {
         return;
     }
     if (const int refusal = rows_->OkRefusal(); refusal != 0) {
-        Tell(refusal);
+        ShowError(boxes_, refusal);
         return;
     }
     selected_ = rows_->Selected();

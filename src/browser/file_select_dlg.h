@@ -68,7 +68,6 @@ class CFileSelectDlg : public skin::CSkinDialog, public fileops::FileSelection {
 
   private:
     void Refresh();
-    void Tell(int text_id);
 
     base::MessageBoxes* boxes_;
     std::unique_ptr<FileSelectRows> rows_;

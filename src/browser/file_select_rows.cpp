@@ -56,15 +56,16 @@ void FileSelectRows::Fill() {
 
 void FileSelectRows::ToggleShowAll() {
     show_all_ = !show_all_;
-    Fill();
-    if (select_all_) {
-        std::fill(states_.begin(), states_.end(), kTicked);
-    }
-    FindRun();
+    FillAgain();
 }
 
 void FileSelectRows::ToggleSelectAll() {
     select_all_ = !select_all_;
+    FillAgain();
+}
+
+// An option changed: the rows again, all ticked while select all is on.
+void FileSelectRows::FillAgain() {
     Fill();
     if (select_all_) {
         std::fill(states_.begin(), states_.end(), kTicked);

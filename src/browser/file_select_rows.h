@@ -67,6 +67,7 @@ class FileSelectRows {
 
   private:
     bool join() const { return mode_ == fileops::SelectMode::kJoin; }
+    void FillAgain();
     void KeepOneRun(int row, bool ticked);
     void FindRun();
     void SetRange(int from, int to, bool ticked);

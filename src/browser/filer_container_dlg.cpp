@@ -5,6 +5,7 @@
 
 #include "base/settings.h"
 #include "base/ui_text.h"
+#include "browser/msg_box.h"
 #include "catalogue/card_layout.h"
 #include "catalogue/recording_names.h"
 #include "platform/files.h"
@@ -91,23 +92,17 @@ void CFilerContainerDlg::Post(AppMessage id, std::int64_t wparam) {
     }
 }
 
-void CFilerContainerDlg::Tell(int text_id) {
-    if (boxes_ != nullptr) {
-        boxes_->Show(base::UiString(text_id), base::kErrorCaption, base::MessageStyle::kOk);
-    }
-}
-
 bool CFilerContainerDlg::CheckSource(const std::string& path, SourceKind kind) {
     if (kind == SourceKind::kFile) {
         const bool name_ok = stills_ ? catalogue::IsStillName(path) : catalogue::IsMovieName(path);
         if (!platform::IsRegularFile(path) || !name_ok) {
-            Tell(kMovieFailedText);
+            ShowError(boxes_, kMovieFailedText);
             return false;
         }
         return true;
     }
     if (path.empty() || !platform::IsDirectory(path)) {
-        Tell(kFolderFailedText);
+        ShowError(boxes_, kFolderFailedText);
         return false;
     }
     return true;
@@ -133,7 +128,7 @@ bool CFilerContainerDlg::ScanSource(const std::string& path, SourceKind kind) {
     catalogue::OpenedSource opened = catalogue::OpenSourceForList(*resource_, path, kind, stills_);
     if (kind == SourceKind::kFile) {
         if (!opened.opened) {
-            Tell(kMovieFailedText);
+            ShowError(boxes_, kMovieFailedText);
             return false;
         }
         const std::string folder = ParentOf(path);
@@ -322,7 +317,7 @@ bool CFilerContainerDlg::RestoreLastSource() {
         if (platform::IsDirectory(folder)) {
             return OpenSource(folder, SourceKind::kFolder);
         }
-        Tell(kFolderFailedText);  // remembered, but gone since the last run
+        ShowError(boxes_, kFolderFailedText);  // remembered, but gone since the last run
     }
     const std::string file = base::ReadSetting("SOURCE", "FILE");
     if (!file.empty() && platform::IsRegularFile(file) &&

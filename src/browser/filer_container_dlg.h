@@ -92,7 +92,6 @@ class CFilerContainerDlg : public QWidget {
     void RowSelected(int row);
     void Refill();
     void Post(AppMessage id, std::int64_t wparam);
-    void Tell(int text_id);
     void Layout();
     QRect CountRect() const;
 

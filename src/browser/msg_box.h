@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/user_dialogs.h"
 #include "skin/msg_dlg.h"
 
 namespace ardelle::browser {
@@ -10,5 +11,8 @@ class CMsgBox : public skin::SkinMessageBoxes {
   public:
     using SkinMessageBoxes::SkinMessageBoxes;
 };
+
+// Shows UI text text_id with the caption "ERROR" and OK (nothing without boxes).
+void ShowError(base::MessageBoxes* boxes, int text_id);
 
 }  // namespace ardelle::browser

@@ -5,6 +5,7 @@
 
 #include "base/settings.h"
 #include "base/ui_text.h"
+#include "browser/msg_box.h"
 #include "catalogue/card_layout.h"
 #include "catalogue/recording_names.h"
 #include "platform/files.h"
@@ -122,12 +123,6 @@ CSourceOpenDlg::CSourceOpenDlg(QWidget* owner, base::MessageBoxes* boxes,
     Relayout();
 }
 
-void CSourceOpenDlg::Tell(int text_id) {
-    if (boxes_ != nullptr) {
-        boxes_->Show(base::UiString(text_id), base::kErrorCaption, base::MessageStyle::kOk);
-    }
-}
-
 void CSourceOpenDlg::RefreshDrives() {
     std::vector<std::string> now = drives_ ? drives_() : std::vector<std::string>{};
     if (now == shown_drives_) {
@@ -200,7 +195,7 @@ void CSourceOpenDlg::BrowseFile() {
         return;
     }
     if (!catalogue::IsMovieName(chosen) && !catalogue::IsStillName(chosen)) {
-        Tell(kMovieFailedText);  // the previous file stays
+        ShowError(boxes_, kMovieFailedText);  // the previous file stays
         return;
     }
     file_edit_->setText(QString::fromStdString(chosen));
@@ -223,20 +218,20 @@ bool CSourceOpenDlg::CheckChoice() {
     switch (kind_) {
         case SourceKind::kCard:
             if (!platform::IsDirectory(drive_)) {
-                Tell(kFolderFailedText);
+                ShowError(boxes_, kFolderFailedText);
                 return false;
             }
             return true;
         case SourceKind::kFolder:
             if (!platform::IsDirectory(folder_path_)) {
-                Tell(kFolderFailedText);
+                ShowError(boxes_, kFolderFailedText);
                 return false;
             }
             return true;
         case SourceKind::kFile:
             if (!platform::IsRegularFile(file_path_) ||
                 (!catalogue::IsMovieName(file_path_) && !catalogue::IsStillName(file_path_))) {
-                Tell(kMovieFailedText);
+                ShowError(boxes_, kMovieFailedText);
                 return false;
             }
             return true;

@@ -80,7 +80,6 @@ class CSourceOpenDlg : public skin::CSkinDialog {
     void ReadEdits();
     void UpdateOk();
     bool CheckChoice();
-    void Tell(int text_id);
 
     base::MessageBoxes* boxes_;
     SourceBrowseDialogs* browse_;
