@@ -12,6 +12,7 @@
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container_dlg.h"
 #include "browser/list_labels.h"
+#include "browser/source_open_dlg.h"
 #include "browser/trigger_icon.h"
 #include "browser_fixture.h"
 #include "support/qt_application.h"
@@ -346,6 +347,30 @@ TEST_F(ListWindowTest, ASwitchClickGoesToTheCommandHandlerWhenThereIsOne) {
     window->filter_button(6)->click();
     EXPECT_EQ(commands, std::vector<int>{38706});
     EXPECT_TRUE(window->TriggerFilter(6)) << "the main window decides";
+}
+
+}  // namespace
+}  // namespace ardelle::browser
+
+namespace ardelle::browser {
+namespace {
+
+TEST_F(ListWindowTest, RestorePrefersTheLastMountedCard) {
+    // The test card staged as a mounted removable volume, a plain removable stick after it.
+    testing::TempFolder stick;
+    std::ofstream(settings_folder_ / "mounts") << kCard << "\tvfat\t1\n"
+                                               << stick.path() << "\tvfat\t1\n"
+                                               << "/\text4\t0\n";
+    base::WriteSetting("SOURCE", "FOLDER", kCard + "/Parking");
+    auto window = Window(false);
+    ASSERT_TRUE(window->RestoreLastSource());
+    EXPECT_EQ(window->source_kind(), 1) << "the stick has no card layout and is passed over";
+    EXPECT_EQ(window->source_path(), kCard);
+    EXPECT_EQ(CardDrives(), std::vector<std::string>{kCard});
+    std::ofstream(settings_folder_ / "mounts") << "/\text4\t0\n";  // the card pulled
+    EXPECT_TRUE(CardDrives().empty());
+    ASSERT_TRUE(window->RestoreLastSource());
+    EXPECT_EQ(window->source_kind(), 2);
 }
 
 }  // namespace
