@@ -2,6 +2,8 @@
 // select all in each mode, the 1500 limit, and what it hands back.
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include "browser/file_select_dlg.h"
 #include "browser_fixture.h"
 #include "support/qt_application.h"
@@ -227,6 +229,33 @@ TEST_F(FileSelectDialogTest, JoinedRecordingsAreMarkedInAJoinOnly) {
                   join ? QColor(255, 0, 255) : QColor());
         EXPECT_FALSE(model->index(0, 0).data(CSkinListCtrl::kRowFillRole).isValid());
     }
+}
+
+}  // namespace
+}  // namespace ardelle::browser
+
+namespace ardelle::browser {
+namespace {
+
+TEST_F(FileSelectDialogTest, ChooseHandsBackTheTickedRowsOrNothingWhenClosed) {
+    const catalogue::RecordingList node = Movies(5);
+    CFileSelectDlg dialog(nullptr, &boxes_);
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        dialog.ClickRow(1);
+        dialog.ClickRow(3);
+        dialog.ok_button()->click();
+    });
+    const auto chosen = dialog.Choose(SelectMode::kJoin, node, {}, false);
+    ASSERT_TRUE(chosen.has_value());
+    ASSERT_EQ(chosen->size(), 3u) << "a join ticks the rows between";
+    EXPECT_EQ((*chosen)[0].front_name, node[1].front_name);
+    EXPECT_EQ((*chosen)[2].front_name, node[3].front_name);
+
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        dialog.ClickRow(0);
+        dialog.close_button()->click();
+    });
+    EXPECT_FALSE(dialog.Choose(SelectMode::kDelete, node, node, false).has_value());
 }
 
 }  // namespace
