@@ -37,8 +37,8 @@ void ApplyScreenScale(const StartOptions& options) {
     ardelle::skin::Skin::Instance().SetScales(scale.layout, scale.font);
 }
 
-// A source named on the command line shows in the list windows too; the stills tab takes
-// every source but a single movie file.
+// A source named on the command line that opened shows in the list windows too; the
+// stills tab takes every source but a single movie file.
 void ShowSourceInLists(ardelle::app::CTovelDlg& window, const std::string& source) {
     const auto kind = ardelle::catalogue::DetectSourceKind(source);
     window.list_window(0).OpenSource(source, kind);
@@ -79,7 +79,9 @@ int main(int argc, char** argv) {
     bool opened = false;
     if (!options->source.empty()) {
         opened = window.controller().OpenSource(options->source, options->start_frame);
-        ShowSourceInLists(window, options->source);
+        if (opened) {
+            ShowSourceInLists(window, options->source);
+        }
     }
     window.show();
     QTimer::singleShot(0, &window, [&] {
