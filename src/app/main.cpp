@@ -14,6 +14,7 @@
 #include "base/screen_scale.h"
 #include "base/settings.h"
 #include "base/ui_text.h"
+#include "catalogue/recording_names.h"
 #include "skin/skin.h"
 
 namespace {
@@ -37,13 +38,15 @@ void ApplyScreenScale(const StartOptions& options) {
     ardelle::skin::Skin::Instance().SetScales(scale.layout, scale.font);
 }
 
-// A source named on the command line that opened shows in the list windows too; the
-// stills tab takes every source but a single movie file.
+// A source named on the command line that opened shows in the list windows too; a single
+// file only in the tab of its kind.
 void ShowSourceInLists(ardelle::app::CTovelDlg& window, const std::string& source) {
     const auto kind = ardelle::catalogue::DetectSourceKind(source);
-    window.list_window(0).OpenSource(source, kind);
-    if (kind != ardelle::catalogue::SourceKind::kFile) {
-        window.list_window(1).OpenSource(source, kind);
+    const bool still_file = ardelle::catalogue::IsStillName(source);
+    for (const int tab : {0, 1}) {
+        if (kind != ardelle::catalogue::SourceKind::kFile || still_file == (tab == 1)) {
+            window.list_window(tab).OpenSource(source, kind);
+        }
     }
 }
 
