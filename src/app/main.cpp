@@ -83,6 +83,9 @@ int main(int argc, char** argv) {
                 window.controller().OnCommand(ardelle::app::command::kMaximise);
             }
         }
+        if (options->source.empty() && !tour && window.list_window(0).RestoreLastSource()) {
+            window.list_window(1).RestoreLastSource();
+        }
         if (!opened && tour) {
             tour->Start();  // the tour shows the window without a recording
         }

@@ -11,6 +11,7 @@
 #include "base/screen_scale.h"
 #include "base/settings.h"
 #include "base/ui_text.h"
+#include "browser/source_open_dlg.h"
 #include "platform/files.h"
 #include "skin/msg_dlg.h"
 #include "skin/skin.h"
@@ -119,7 +120,7 @@ CTovelDlg::~CTovelDlg() {
 }
 
 void CTovelDlg::CreateController() {
-    list_port_ = std::make_unique<SourceListPort>(*queue_);
+    list_port_ = std::make_unique<BrowserListPair>(*list_windows_[0], *list_windows_[1]);
     timers_ = std::make_unique<QtControllerTimers>([this](int id) {
         if (!closing_) {
             main_controller_->OnTimer(id);
@@ -161,6 +162,20 @@ void CTovelDlg::CreateChildren() {
     progress_bar_->SetRange(0, 100);
     progress_bar_->hide();
     CreateButtons();
+    CreateListWindows();
+}
+
+void CTovelDlg::CreateListWindows() {
+    list_messages_ = std::make_unique<skin::SkinMessageBoxes>(this);
+    for (std::size_t tab = 0; tab < list_windows_.size(); ++tab) {
+        auto* window = new browser::CFilerContainerDlg(tab == 1);
+        window->setObjectName(QStringLiteral("filer_container_%1").arg(tab));
+        window->SetMessageSink(queue_.get());
+        window->SetMessageBoxes(list_messages_.get());
+        window->SetCommandHandler([this](int id) { OnCommand(id); });
+        slots_.lists[tab]->SetContent(window);
+        list_windows_[tab] = std::make_unique<BrowserListWindow>(window);
+    }
 }
 
 void CTovelDlg::CreateButtons() {
@@ -201,6 +216,12 @@ void CTovelDlg::OnMessage(const PostedMessage& message) {
         movie_window_->SaveScale();
     }
     if (panel_views_->views().OnMessage(main_controller_->pair(), message)) {
+        return;
+    }
+    if (message.id == browser::kListRowSelected) {
+        if (message.lparam == 0) {
+            main_controller_->OnRecordingSelected(static_cast<int>(message.wparam));
+        }
         return;
     }
     main_controller_->OnMessage(message);
@@ -507,11 +528,12 @@ void CTovelDlg::SetMapDisplay(bool on, bool first_time) {
 }
 
 std::optional<std::string> CTovelDlg::ChooseSource() {
-    const QString chosen = QFileDialog::getExistingDirectory(this, Text(10));
-    if (chosen.isEmpty()) {
+    browser::QtSourceBrowseDialogs browse;
+    browser::CSourceOpenDlg dialog(this, list_messages_.get(), &browse);
+    if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return chosen.toStdString();
+    return dialog.ChosenPath();
 }
 
 bool CTovelDlg::ProgramFileExists() const {

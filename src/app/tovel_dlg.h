@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "app/browser_list_window.h"
 #include "app/main_controller.h"
 #include "app/main_layout.h"
 #include "app/movie_dialog.h"
@@ -62,6 +63,10 @@ class CTovelDlg : public skin::CResizeDialog,
     skin::CSkinTabCtrl* tab_strip() const { return tab_strip_; }
     const MainLayout& layout() const { return layout_; }
     MessageSink& queue() { return *queue_; }
+    // The recording list windows of the videos (0) and stills (1) tabs.
+    BrowserListWindow& list_window(int tab) {
+        return *list_windows_[static_cast<std::size_t>(tab)];
+    }
 
     // The after-initialisation step (posted once the window is shown): the movie window is
     // placed at its home and shown.
@@ -125,6 +130,7 @@ class CTovelDlg : public skin::CResizeDialog,
     void CreateController();
     void CreateChildren();
     void CreateButtons();
+    void CreateListWindows();
     void LayoutMainWindow();
     void LayoutMovieWindow();
     void SetNormalChildrenVisible(bool visible);
@@ -144,6 +150,8 @@ class CTovelDlg : public skin::CResizeDialog,
     skin::CSkinProgressBarCtrl* progress_bar_ = nullptr;
     skin::CSkinTabCtrl* tab_strip_ = nullptr;
     PanelSlots slots_;
+    std::unique_ptr<skin::SkinMessageBoxes> list_messages_;
+    std::array<std::unique_ptr<BrowserListWindow>, 2> list_windows_;
     MainLayout layout_;
     int main_surface_ = 0;
     bool full_window_ = false;
@@ -151,7 +159,7 @@ class CTovelDlg : public skin::CResizeDialog,
     QRect normal_rect_;
     QRect known_work_area_;
     std::unique_ptr<ViewerController> controller_;
-    std::unique_ptr<SourceListPort> list_port_;
+    std::unique_ptr<BrowserListPair> list_port_;
     std::unique_ptr<QtControllerTimers> timers_;
     std::unique_ptr<skin::SkinMessageBoxes> boxes_;
     std::unique_ptr<QtFolderPicker> picker_;
