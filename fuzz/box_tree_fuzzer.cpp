@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "fuzz_file.h"
+#include "platform/mapped_file.h"
 #include "telemetry/box_walks.h"
 #include "telemetry/mp4_tree.h"
 #include "telemetry/telemetry_file.h"
@@ -12,16 +13,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
+// The readers see the input itself, opened as a file: no system call per read, so the
+// time goes to the reading and not to the kernel.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ardelle::telemetry;
-    if (!WriteFuzzInput(data, size)) {
+    ardelle::platform::MappedFile file;
+    if (!file.OpenBytes(data, size, "fuzz-input.MP4")) {
         return 0;
     }
-    const std::string& path = FuzzScratchPath();
     std::string error;
-    (void)ReadTree(path, size > 0 && data[0] & 1, TelemetryCarry::kFrontRecording, &error);
-    (void)ExpectedLength(path);
+    (void)ReadTree(file, data[0] & 1, TelemetryCarry::kFrontRecording, &error);
+    (void)ExpectedLength(file);
     TelemetryFile probe;
-    (void)ReadMovieTiming(probe, path);
+    if (probe.mapping().OpenBytes(data, size, file.path())) {
+        (void)ReadMovieTiming(probe);
+    }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -67,11 +68,27 @@ bool MappedFile::Open(const std::string& path) {
     return true;
 }
 
+bool MappedFile::OpenBytes(const std::uint8_t* data, std::size_t size, std::string name) {
+    Close();
+    if (data == nullptr || size == 0) {
+        return false;
+    }
+    bytes_ = data;
+    path_ = std::move(name);
+    size_ = size;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    granularity_ = page > 0 ? static_cast<std::size_t>(page) : 4096;
+    views_mapped_ = 0;
+    bytes_read_ = 0;
+    return true;
+}
+
 void MappedFile::Close() {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
+    bytes_ = nullptr;
     path_.clear();
     size_ = 0;
 }
@@ -81,7 +98,7 @@ std::optional<FileView> MappedFile::MapView(std::uint64_t offset, std::uint64_t 
     if (error_number != nullptr) {
         *error_number = 0;
     }
-    if (fd_ < 0) {
+    if (!is_open()) {
         if (error_number != nullptr) {
             *error_number = EBADF;
         }
@@ -93,6 +110,14 @@ std::optional<FileView> MappedFile::MapView(std::uint64_t offset, std::uint64_t 
     }
     if (length > limit - offset) {
         length = limit - offset;
+    }
+    if (bytes_ != nullptr) {
+        FileView view;  // nothing to unmap
+        view.data_ = bytes_ + offset;
+        view.size_ = static_cast<std::size_t>(length);
+        view.offset_ = offset;
+        ++views_mapped_;
+        return view;
     }
     const std::uint64_t remainder = offset % granularity_;
     const std::uint64_t aligned = offset - remainder;
@@ -122,8 +147,15 @@ std::string SystemErrorText(int error_number) {
 }
 
 std::size_t MappedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const {
-    if (fd_ < 0 || offset >= size_) {
+    if (!is_open() || offset >= size_) {
         return 0;
+    }
+    if (bytes_ != nullptr) {
+        const std::size_t got =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
+        std::memcpy(buffer, bytes_ + offset, got);
+        bytes_read_ += got;
+        return got;
     }
     const std::size_t got = detail::ReadFullyAt(fd_, buffer, length, offset);
     bytes_read_ += got;

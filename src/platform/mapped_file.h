@@ -45,8 +45,12 @@ class MappedFile {
 
     // Opens an existing, non-empty regular file; an empty file cannot be mapped.
     bool Open(const std::string& path);
+    // Reads size bytes held in memory as the file named name, with no system call per
+    // read: the fuzzers feed the readers so. The bytes must outlive the object; like an
+    // empty file, no bytes cannot be opened.
+    bool OpenBytes(const std::uint8_t* data, std::size_t size, std::string name);
     void Close();
-    bool is_open() const { return fd_ >= 0; }
+    bool is_open() const { return fd_ >= 0 || bytes_ != nullptr; }
 
     const std::string& path() const { return path_; }
     std::uint64_t size() const { return size_; }
@@ -66,6 +70,7 @@ class MappedFile {
 
   private:
     int fd_ = -1;
+    const std::uint8_t* bytes_ = nullptr;  // the content when opened over memory
     std::string path_;
     std::uint64_t size_ = 0;
     std::size_t granularity_ = 4096;

@@ -1,7 +1,6 @@
 #include "telemetry/box_walks.h"
 
 #include <array>
-#include <cstring>
 
 #include "telemetry/byte_order.h"
 #include "telemetry/telemetry_block.h"
@@ -157,7 +156,8 @@ bool PatternScan(TelemetryFile& file, ScanPattern& pattern, const ViewConsumer& 
         }
         const std::uint8_t* here = window->data() + (i - window_start);
         const std::uint64_t left = window->size() - (i - window_start);
-        if (left >= 4 && std::memcmp(here, "mdat", 4) == 0) {
+        // One 32-bit compare per byte, not a call: the scan visits every byte of the file.
+        if (left >= 4 && FourCC(here) == FourCC("mdat")) {
             const auto box_size = BoxSizeBefore(mapping, i);
             if (!box_size || *box_size == 0 || *box_size >= limit) {
                 return false;
@@ -266,6 +266,14 @@ std::optional<MovieTiming> ReadMovieTiming(TelemetryFile& scratch, const std::st
     if (!scratch.OpenMapping(path)) {
         return std::nullopt;
     }
+    return ReadMovieTiming(scratch);
+}
+
+std::optional<MovieTiming> ReadMovieTiming(TelemetryFile& scratch) {
+    if (!scratch.mapping().is_open()) {
+        return std::nullopt;
+    }
+    const std::string path = scratch.mapping().path();
     MovieTiming timing;
     ScanPattern mvhd{"mvhd"};
     bool found_mvhd = false;

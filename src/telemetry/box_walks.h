@@ -53,5 +53,8 @@ std::optional<std::int64_t> SampleCountFromStts(const std::uint8_t* payload, std
 // Runs both walks on a scratch object, as the player does when it opens a recording,
 // and stores the frame duration in it.
 std::optional<MovieTiming> ReadMovieTiming(TelemetryFile& scratch, const std::string& path);
+// The same on the scratch object's open mapping (a file, or bytes opened as one), which
+// it then closes; errors name the mapping's path.
+std::optional<MovieTiming> ReadMovieTiming(TelemetryFile& scratch);
 
 }  // namespace ardelle::telemetry

@@ -25,7 +25,7 @@ struct TreeError {
 // Reads one file's boxes into nodes; the first error stops the read.
 class TreeReader {
   public:
-    TreeReader(platform::MappedFile& file, Mp4Tree& tree) : file_(file), tree_(tree) {}
+    TreeReader(const platform::MappedFile& file, Mp4Tree& tree) : file_(file), tree_(tree) {}
 
     bool ReadRoot(bool load_root_payload);
     const std::optional<TreeError>& error() const { return error_; }
@@ -39,7 +39,7 @@ class TreeReader {
     bool CopyPayload(BoxNode& node);
     bool ReadChildren(BoxNode& node);
 
-    platform::MappedFile& file_;
+    const platform::MappedFile& file_;
     Mp4Tree& tree_;
     std::optional<TreeError> error_;
 };
@@ -256,18 +256,29 @@ std::uint64_t LiveBoxNodes() {
 
 std::unique_ptr<Mp4Tree> ReadTree(const std::string& path, bool load_root_payload,
                                   TelemetryCarry carry, std::string* error) {
+    platform::MappedFile file;
+    if (!file.Open(path)) {
+        if (error != nullptr) {
+            *error = path + ": cannot be opened";
+        }
+        return nullptr;
+    }
+    return ReadTree(file, load_root_payload, carry, error);
+}
+
+std::unique_ptr<Mp4Tree> ReadTree(const platform::MappedFile& file, bool load_root_payload,
+                                  TelemetryCarry carry, std::string* error) {
     const auto fail = [&](const std::string& what) {
         if (error != nullptr) {
-            *error = path + ": " + what;
+            *error = file.path() + ": " + what;
         }
         return nullptr;
     };
-    platform::MappedFile file;
-    if (!file.Open(path)) {
+    if (!file.is_open()) {
         return fail("cannot be opened");
     }
     auto tree = std::make_unique<Mp4Tree>();
-    tree->path = path;
+    tree->path = file.path();
     tree->file_size = file.size();
     TreeReader reader(file, *tree);
     if (!reader.ReadRoot(load_root_payload)) {
@@ -289,9 +300,16 @@ std::unique_ptr<Mp4Tree> ReadTree(const std::string& path, bool load_root_payloa
 }
 
 ExpectedLengthResult ExpectedLength(const std::string& path) {
-    ExpectedLengthResult result;
     platform::MappedFile file;
     if (!file.Open(path)) {
+        return {};
+    }
+    return ExpectedLength(file);
+}
+
+ExpectedLengthResult ExpectedLength(const platform::MappedFile& file) {
+    ExpectedLengthResult result;
+    if (!file.is_open()) {
         return result;
     }
     result.opened = true;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/mapped_file.h"
+
 namespace ardelle::telemetry {
 
 // One box of a tree read. Leaves other than "mdat" hold a copy of their payload;
@@ -67,6 +69,9 @@ enum class TelemetryCarry { kNone, kFrontRecording };
 // when the file cannot be opened or its boxes are malformed.
 std::unique_ptr<Mp4Tree> ReadTree(const std::string& path, bool load_root_payload,
                                   TelemetryCarry carry, std::string* error = nullptr);
+// The same on a file already open (or bytes opened as one); errors name file.path().
+std::unique_ptr<Mp4Tree> ReadTree(const platform::MappedFile& file, bool load_root_payload,
+                                  TelemetryCarry carry, std::string* error = nullptr);
 
 // Process-wide count of box nodes alive in trees, the progress measure of tree work.
 std::uint64_t LiveBoxNodes();
@@ -78,5 +83,6 @@ struct ExpectedLengthResult {
     std::uint64_t length = 0;
 };
 ExpectedLengthResult ExpectedLength(const std::string& path);
+ExpectedLengthResult ExpectedLength(const platform::MappedFile& file);
 
 }  // namespace ardelle::telemetry

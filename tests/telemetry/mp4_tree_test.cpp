@@ -3,7 +3,9 @@
 #include "support/file_helpers.h"
 #include "support/mp4_builder.h"
 #include "support/temp_folder.h"
+#include "telemetry/box_walks.h"
 #include "telemetry/mp4_tree.h"
+#include "telemetry/telemetry_file.h"
 
 namespace ardelle::telemetry {
 namespace {
@@ -153,6 +155,80 @@ TEST_F(Mp4TreeTest, ExpectedLength) {
     const std::string three = Box("ftyp", "isom") + Box("mdat", "m") + Box("moov", "v");
     EXPECT_EQ(ExpectedLength(Write(three + block)).length, three.size() + block.size());
     EXPECT_FALSE(ExpectedLength(folder_ / "missing.MP4").opened);
+}
+
+// Every box of a tree with where it lies, what it holds and how it was read.
+std::string Describe(const BoxNode& node) {
+    std::string text =
+        node.type + "@" + std::to_string(node.box_offset) + "+" + std::to_string(node.header_size) +
+        "/" + std::to_string(node.payload_size) + (node.leaf ? " leaf" : "") +
+        (node.has_payload_copy ? " copy:" + std::to_string(node.payload.size()) : "");
+    for (const BoxNode& child : node.children) {
+        text += " (" + Describe(child) + ")";
+    }
+    return text;
+}
+
+// The fuzzers hand the readers bytes in memory opened as a file: each reader must make of
+// them exactly what it makes of a file with the same content.
+TEST_F(Mp4TreeTest, BytesOpenedAsAFileReadAsThatFile) {
+    const std::string movie = testing::MinimalMovie(1000, 20000, 600, 1024);
+    std::vector<std::string> records(3, testing::Record({}));
+    const std::string block = testing::Block(testing::HeaderBody({}), 3, records, 3);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"movie with block", movie + block},
+        {"mixed box", Box("ftyp", "isom") + Box("moov", Box("udta", Box("free", "ab") + "????"))},
+        {"overrun", Box("ftyp", "isom") + Be32(40) + "moov" + Box("trak", std::string(4, 'z'))},
+        {"64-bit size", Box("ftyp", "isom") + testing::LargeBox("mdat", "media") + movie},
+        {"no boxes", "not an mp4 file at all"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = Write(c.bytes);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(c.bytes.data());
+        platform::MappedFile bytes;
+        ASSERT_TRUE(bytes.OpenBytes(data, c.bytes.size(), path)) << c.name;
+        for (const bool load_root : {false, true}) {
+            std::string file_error, bytes_error;
+            const auto from_file =
+                ReadTree(path, load_root, TelemetryCarry::kFrontRecording, &file_error);
+            const auto from_bytes =
+                ReadTree(bytes, load_root, TelemetryCarry::kFrontRecording, &bytes_error);
+            ASSERT_EQ(from_file == nullptr, from_bytes == nullptr) << c.name;
+            EXPECT_EQ(bytes_error, file_error) << c.name;
+            if (from_file != nullptr) {
+                EXPECT_EQ(Describe(from_bytes->root), Describe(from_file->root)) << c.name;
+                EXPECT_EQ(from_bytes->trailing_offset, from_file->trailing_offset) << c.name;
+                EXPECT_EQ(from_bytes->telemetry.has_value(), from_file->telemetry.has_value());
+            }
+        }
+        EXPECT_EQ(ExpectedLength(bytes).length, ExpectedLength(path).length) << c.name;
+        TelemetryFile file_probe, bytes_probe;
+        const auto file_timing = ReadMovieTiming(file_probe, path);
+        ASSERT_TRUE(bytes_probe.mapping().OpenBytes(data, c.bytes.size(), path));
+        const auto bytes_timing = ReadMovieTiming(bytes_probe);
+        ASSERT_EQ(bytes_timing.has_value(), file_timing.has_value()) << c.name;
+        if (file_timing) {
+            EXPECT_EQ(bytes_timing->frame_count, file_timing->frame_count) << c.name;
+            EXPECT_EQ(bytes_timing->seconds, file_timing->seconds) << c.name;
+        }
+        EXPECT_FALSE(bytes_probe.mapping().is_open()) << c.name;
+    }
+    EXPECT_EQ(LiveBoxNodes(), 0u);
+
+    // A view of the bytes is the bytes, clamped at its limit; no bytes open as no file.
+    const std::string text = "0123456789";
+    platform::MappedFile bytes;
+    ASSERT_TRUE(
+        bytes.OpenBytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), "text"));
+    const auto view = bytes.MapView(3, 100, 8);
+    ASSERT_TRUE(view.has_value());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->data()), view->size()), "34567");
+    EXPECT_FALSE(bytes.MapView(8, 1, 8).has_value());
+    EXPECT_FALSE(bytes.OpenBytes(reinterpret_cast<const std::uint8_t*>(text.data()), 0, "empty"));
+    EXPECT_FALSE(bytes.is_open());
 }
 
 }  // namespace
