@@ -49,7 +49,8 @@ test-asan: build
 	cmake --build --preset asan-ubsan
 	ctest --preset asan-ubsan
 
-# The playback engine's threads (bus watcher, streaming threads, telemetry read-ahead).
+# The playback engine's threads (bus watcher, streaming threads, telemetry read-ahead) and the
+# connectivity prober's probe and update-check threads.
 test-tsan: build
 	cmake --preset tsan
 	cmake --build --preset tsan

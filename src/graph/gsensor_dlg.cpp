@@ -15,6 +15,7 @@ namespace ardelle::graph {
 namespace {
 
 constexpr int kTileColumns = 512;
+constexpr int kPixelsCopiedInPlace = 30000;
 constexpr std::size_t kTilesKept = 8;
 // Mark labels reach this far right of their line and are drawn into the tile they overlap.
 constexpr int kLabelReach = 40;
@@ -30,11 +31,17 @@ QColor ToQColor(Rgb c) {
 // Thousands of these make up a tile, so they bypass the painter.
 void OrLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
     const int w = image.width(), h = image.height();
+    // The pixels are reached once, not through a (detaching) row look-up per pixel.
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const auto pixel_row = [bits, stride](int y) {
+        return reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * stride);
+    };
     if (y0 == y1) {
         if (y0 < 0 || y0 >= h) {
             return;
         }
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y0));
+        QRgb* row = pixel_row(y0);
         for (int x = std::max(0, std::min(x0, x1)); x <= std::min(w - 1, std::max(x0, x1)); ++x) {
             row[x] |= colour;
         }
@@ -45,7 +52,7 @@ void OrLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
     int error = dx + dy;
     for (;;) {
         if (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h) {
-            reinterpret_cast<QRgb*>(image.scanLine(y0))[x0] |= colour;
+            pixel_row(y0)[x0] |= colour;
         }
         if (x0 == x1 && y0 == y1) {
             return;
@@ -167,12 +174,10 @@ void CGSensorDlg::RebuildStrip() {
     tiles_.clear();
     frame_start_ = -1;
     const GraphLayout layout = Layout();
-    strip_ = {};
-    if (has_data_) {
-        strip_ = RunTracePass({sensors_, frame_map_}, layout,
-                              StripPlan(layout, static_cast<std::int64_t>(frame_map_.size())),
-                              scale_mode_, switches_);
-    }
+    // The strip's lists keep their memory from pass to pass.
+    RunTracePass(has_data_ ? GraphTelemetry{sensors_, frame_map_} : GraphTelemetry{}, layout,
+                 StripPlan(layout, static_cast<std::int64_t>(frame_map_.size())), scale_mode_,
+                 switches_, strip_);
     update();
 }
 
@@ -228,10 +233,6 @@ void CGSensorDlg::BuildBackground() {
 void CGSensorDlg::DrawMark(QPainter& p, const GraphLayout& layout, const GraphMark& mark,
                            int x) const {
     const MarkStyle& style = StyleOfKind(mark.kind);
-    p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-    p.setPen(ToQColor(style.colour));
-    p.drawLine(x, layout.MarkBottom(), x, 0);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const int top = layout.LabelTop(style.row);
     if (mark.kind == kStarKind) {
         const double size = 11 * scale_, cx = x + 1 + size / 2, cy = top + size / 2;
@@ -274,22 +275,31 @@ const QImage& CGSensorDlg::Tile(std::int64_t index) {
     }
     // Cleared in place (QImage::fill hands large images to the thread pool).
     for (int y = 0; y < tile.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(tile.scanLine(y));
+        auto* row = reinterpret_cast<QRgb*>(tile.bits() + y * tile.bytesPerLine());
         std::fill(row, row + tile.width(), qRgb(0, 0, 0));
     }
     // Traces merge their colours where they cross (the additive look of the recorder's graph).
     const auto origin = static_cast<int>(x0);
     for (int axis = 0; axis < kAxisCount; ++axis) {
         const QRgb colour = ToQColor(AxisColour(axis)).rgb();
-        for (const TraceSegment& s : strip_.segments[static_cast<std::size_t>(axis)]) {
-            if (std::max(s.x0, s.x1) >= x0 && std::min(s.x0, s.x1) < x0 + kTileColumns) {
-                OrLine(tile, s.x0 - origin, s.y0, s.x1 - origin, s.y1, colour);
-            }
+        const auto& segments = strip_.segments[static_cast<std::size_t>(axis)];
+        // A trace runs left to right: its segments ending before the tile are skipped at once.
+        auto s = std::lower_bound(segments.begin(), segments.end(), x0,
+                                  [](const TraceSegment& t, std::int64_t x) { return t.x1 < x; });
+        for (; s != segments.end() && std::min(s->x0, s->x1) < x0 + kTileColumns; ++s) {
+            OrLine(tile, s->x0 - origin, s->y0, s->x1 - origin, s->y1, colour);
         }
     }
     const auto in_tile = [x0](const GraphMark& m) {
         return m.x + kLabelReach >= x0 && m.x < x0 + kTileColumns;
     };
+    // The mark lines are merged (OR) like the traces; only labels and stars need a painter.
+    for (const GraphMark& mark : strip_.marks) {
+        if (mark.x >= x0 && mark.x < x0 + kTileColumns) {
+            OrLine(tile, mark.x - origin, layout.MarkBottom(), mark.x - origin, 0,
+                   ToQColor(StyleOfKind(mark.kind).colour).rgb());
+        }
+    }
     if (std::any_of(strip_.marks.begin(), strip_.marks.end(), in_tile)) {
         QPainter p(&tile);
         p.translate(static_cast<double>(-x0), 0.0);
@@ -317,9 +327,14 @@ void CGSensorDlg::Compose(std::int64_t start) {
     frame_start_ = start;
     const int w = frame_.width(), h = frame_.height();
     const auto row_bytes = static_cast<std::size_t>(w) * sizeof(QRgb);
+    // Rows by address: a look-up per row would check for sharing every time.
+    uchar* const out = frame_.bits();
+    const qsizetype out_stride = frame_.bytesPerLine();
+    const uchar* const grid = background_.constBits();
+    const qsizetype grid_stride = background_.bytesPerLine();
     if (!TracesShown() || strip_.width <= 0) {
         for (int y = 0; y < h; ++y) {
-            std::memcpy(frame_.scanLine(y), background_.constScanLine(y), row_bytes);
+            std::memcpy(out + y * out_stride, grid + y * grid_stride, row_bytes);
         }
         return;
     }
@@ -351,8 +366,8 @@ void CGSensorDlg::Compose(std::int64_t start) {
     }
     const int alpha = kBand.alpha();
     for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(frame_.scanLine(y));
-        std::memcpy(row, background_.constScanLine(y), row_bytes);
+        auto* row = reinterpret_cast<QRgb*>(out + y * out_stride);
+        std::memcpy(row, grid + y * grid_stride, row_bytes);
         if (y >= band_rows.y && y < band_rows.y + band_rows.height) {
             for (const Span& band : bands) {
                 for (int x = band.x0; x < band.x1; ++x) {
@@ -367,12 +382,24 @@ void CGSensorDlg::Compose(std::int64_t start) {
                 continue;
             }
             QRgb* d = row + slice.dx;
-            const auto* src =
-                reinterpret_cast<const QRgb*>(slice.tile->constScanLine(y)) + slice.sx;
+            const auto* src = reinterpret_cast<const QRgb*>(slice.tile->constBits() +
+                                                            y * slice.tile->bytesPerLine()) +
+                              slice.sx;
             for (int i = 0; i < slice.n; ++i) {
                 d[i] |= src[i];
             }
         }
+    }
+}
+
+void CGSensorDlg::DrawInBands(QPainter& p, const QRect& dirty) const {
+    // The raster engine hands a copy of more than about 32768 pixels to its thread pool and
+    // waits for it; on a busy machine the hand-off costs more than the copy. Bands of fewer
+    // pixels are copied on this thread.
+    const int rows = std::max(1, kPixelsCopiedInPlace / std::max(1, dirty.width()));
+    for (int y = dirty.top(); y <= dirty.bottom(); y += rows) {
+        const QRect band(dirty.left(), y, dirty.width(), std::min(rows, dirty.bottom() + 1 - y));
+        p.drawImage(band, frame_, band);
     }
 }
 
@@ -382,8 +409,7 @@ void CGSensorDlg::paintEvent(QPaintEvent* event) {
         Compose(start);
     }
     QPainter p(this);
-    const QRect dirty = event->rect();
-    p.drawImage(dirty, frame_, dirty);
+    DrawInBands(p, event->rect());
     const GraphLayout layout = Layout();
     if (layout.TileWidth() == 0 || width() <= 0) {
         return;

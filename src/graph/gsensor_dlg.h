@@ -61,6 +61,7 @@ class CGSensorDlg : public QWidget {
     QImage GridTile(const GraphLayout& layout) const;
     const QImage& Tile(std::int64_t index);
     void Compose(std::int64_t start);
+    void DrawInBands(QPainter& p, const QRect& dirty) const;
     void DrawMark(QPainter& painter, const GraphLayout& layout, const GraphMark& mark, int x) const;
     bool TracesShown() const;
 

@@ -39,7 +39,8 @@ class AxisTracer {
         count_ = 0;
     }
 
-    void Add(int x, double value, bool final) {
+    // Inlined: it runs three times for every sample of a pass.
+    [[gnu::always_inline]] void Add(int x, double value, bool final) {
         const Point point{x, Height(value)};
         ++count_;
         if (point.y != drawn_.y) {
@@ -58,7 +59,7 @@ class AxisTracer {
 
   private:
     // Rows above the zero line; a corrupt value never leaves the plot.
-    int Height(double value) const {
+    [[gnu::always_inline]] int Height(double value) const {
         const double g = std::isnan(value) ? 0.0 : std::clamp(value, -kClampG, kClampG);
         return std::clamp(static_cast<int>(pixels_per_g_ * g), -limit_, limit_);
     }
@@ -82,56 +83,73 @@ void AddBand(std::vector<BandSpan>& bands, int x0, int x1) {
     }
 }
 
+// The kind each series reads in one sample (-1 none); series switched off read none.
+using SeriesKinds = std::array<int, kSeriesCount>;
+
+SeriesKinds KindsOf(const telemetry::SensorSample& sample, const SeriesSwitches& switches) {
+    SeriesKinds kinds;
+    for (int series = 0; series < kSeriesCount; ++series) {
+        kinds[static_cast<std::size_t>(series)] =
+            switches.graph[static_cast<std::size_t>(series)] ? ClassifySample(series, sample) : -1;
+    }
+    return kinds;
+}
+
+// The kinds of the frame before the first one a pass visits (none before frame 0).
+SeriesKinds KindsBefore(const GraphTelemetry& telemetry, std::int64_t frame,
+                        const SeriesSwitches& switches) {
+    SeriesKinds kinds;
+    kinds.fill(-1);
+    for (int series = 0; series < kSeriesCount; ++series) {
+        if (frame > 0 && switches.graph[static_cast<std::size_t>(series)]) {
+            kinds[static_cast<std::size_t>(series)] =
+                ClassifyFrame(telemetry, frame - 1, series).kind;
+        }
+    }
+    return kinds;
+}
+
+// The band and the marks of a pass. The frames of a pass follow each other, so the frame
+// before a newly visited sample shows the previously visited one: a mark is new where the
+// kind differs from that sample's (as ClassifyFrame would find it, without looking it up).
 class PassBuilder {
   public:
-    PassBuilder(const GraphTelemetry& telemetry, const PassPlan& plan,
-                const SeriesSwitches& switches)
-        : telemetry_(telemetry), plan_(plan), switches_(switches) {}
+    PassBuilder(const PassPlan& plan, TracePass& pass) : plan_(plan), pass_(pass) {}
 
-    // The band under the columns [x0, x1) of a frame's sample when that sample is speeding.
-    void Band(TracePass& pass, int x0, int x1, std::int64_t frame) const {
-        if (x1 > x0 && switches_.graph[kSpeedingSeries] &&
-            ClassifyFrame(telemetry_, frame, kSpeedingSeries).kind == kSpeedingKind) {
-            AddBand(pass.bands, plan_.x_offset + x0, plan_.x_offset + x1);
+    // The band under the columns [x0, x1) of a sample of these kinds when it is speeding.
+    void Band(int x0, int x1, const SeriesKinds& kinds) const {
+        if (x1 > x0 && kinds[kSpeedingSeries] == kSpeedingKind) {
+            AddBand(pass_.bands, plan_.x_offset + x0, plan_.x_offset + x1);
         }
     }
 
     // The marks of one column: the speeding series on its own, then the first other series
     // that classifies the frame.
-    void Collect(int x, std::int64_t frame) {
-        if (switches_.graph[kSpeedingSeries]) {
-            const FrameClass c = ClassifyFrame(telemetry_, frame, kSpeedingSeries);
-            if (c.kind == kSpeedingKind && c.is_new) {
-                lists_[kSpeedingSeries].push_back(
-                    {plan_.x_offset + x, c.kind, kSpeedingSeries, frame});
-            }
+    void Collect(int x, std::int64_t frame, const SeriesKinds& kinds, const SeriesKinds& before) {
+        if (kinds[kSpeedingSeries] == kSpeedingKind && before[kSpeedingSeries] != kSpeedingKind) {
+            lists_[kSpeedingSeries].push_back(
+                {plan_.x_offset + x, kSpeedingKind, kSpeedingSeries, frame});
         }
         for (const int series : kMarkPrecedence) {
-            if (!switches_.graph[static_cast<std::size_t>(series)]) {
-                continue;
-            }
-            const FrameClass c = ClassifyFrame(telemetry_, frame, series);
-            if (c.kind >= 0) {
-                if (c.is_new) {
-                    lists_[static_cast<std::size_t>(series)].push_back(
-                        {plan_.x_offset + x, c.kind, series, frame});
+            const auto i = static_cast<std::size_t>(series);
+            if (kinds[i] >= 0) {
+                if (kinds[i] != before[i]) {
+                    lists_[i].push_back({plan_.x_offset + x, kinds[i], series, frame});
                 }
                 break;
             }
         }
     }
 
-    void TakeMarks(TracePass& pass) {
+    void TakeMarks() {
         for (auto& list : lists_) {
-            pass.marks.insert(pass.marks.end(), list.begin(), list.end());
-            list.clear();
+            pass_.marks.insert(pass_.marks.end(), list.begin(), list.end());
         }
     }
 
   private:
-    const GraphTelemetry& telemetry_;
     const PassPlan& plan_;
-    const SeriesSwitches& switches_;
+    TracePass& pass_;
     std::array<std::vector<GraphMark>, kSeriesCount> lists_;
 };
 
@@ -172,11 +190,24 @@ std::int64_t WindowStartColumn(const GraphLayout& layout, std::int64_t map_frame
 TracePass RunTracePass(const GraphTelemetry& telemetry, const GraphLayout& layout,
                        const PassPlan& plan, int scale_mode, const SeriesSwitches& switches) {
     TracePass pass;
+    RunTracePass(telemetry, layout, plan, scale_mode, switches, pass);
+    return pass;
+}
+
+void RunTracePass(const GraphTelemetry& telemetry, const GraphLayout& layout, const PassPlan& plan,
+                  int scale_mode, const SeriesSwitches& switches, TracePass& pass) {
+    for (auto& axis : pass.segments) {
+        axis.clear();
+    }
+    pass.bands.clear();
+    pass.marks.clear();
+    pass.width = 0;
     const auto map_frames = static_cast<std::int64_t>(telemetry.frame_map.size());
     if (map_frames == 0 || telemetry.sensors.empty() || plan.columns <= 0) {
-        return pass;
+        return;
     }
     std::vector<AxisTracer> tracers;
+    tracers.reserve(kAxisCount);
     const auto expected_points =
         std::min<std::size_t>(telemetry.sensors.size(), static_cast<std::size_t>(plan.columns)) + 2;
     for (int axis = 0; axis < kAxisCount; ++axis) {
@@ -184,11 +215,11 @@ TracePass RunTracePass(const GraphTelemetry& telemetry, const GraphLayout& layou
         tracers.emplace_back(layout.ZeroY(), layout.PixelsPerG(scale_mode), layout.TraceLimit(),
                              plan.x_offset, pass.segments[static_cast<std::size_t>(axis)]);
     }
-    PassBuilder builder(telemetry, plan, switches);
+    PassBuilder builder(plan, pass);
     std::int32_t previous = -1;
     const telemetry::SensorSample* last = nullptr;
     int last_x = 0;
-    std::int64_t last_frame = 0;
+    SeriesKinds last_kinds{};
     for (std::int64_t i = 0; i < plan.columns; ++i) {
         const auto frame = static_cast<std::int64_t>(plan.start_frame + static_cast<double>(i));
         if (frame < 0 || frame >= map_frames) {
@@ -203,27 +234,29 @@ TracePass RunTracePass(const GraphTelemetry& telemetry, const GraphLayout& layou
         }
         const int x = static_cast<int>(static_cast<double>(i) * plan.column_width);
         const telemetry::SensorSample& sample = telemetry.sensors[static_cast<std::size_t>(v)];
+        const SeriesKinds kinds = KindsOf(sample, switches);
         if (last == nullptr) {
             for (int axis = 0; axis < kAxisCount; ++axis) {
                 tracers[static_cast<std::size_t>(axis)].Start(AxisValue(sample, axis));
             }
+            last_kinds = KindsBefore(telemetry, frame, switches);
         } else {
             // The columns since the previous point show the previous sample.
-            builder.Band(pass, last_x, x, last_frame);
+            builder.Band(last_x, x, last_kinds);
         }
         for (int axis = 0; axis < kAxisCount; ++axis) {
             if (switches.graph[static_cast<std::size_t>(axis)]) {
                 tracers[static_cast<std::size_t>(axis)].Add(x, AxisValue(sample, axis), false);
             }
         }
-        builder.Collect(x, frame);
+        builder.Collect(x, frame, kinds, last_kinds);
         last_x = x;
-        last_frame = frame;
+        last_kinds = kinds;
         previous = v;
         last = &sample;
     }
     if (last == nullptr) {
-        return pass;
+        return;
     }
     for (int axis = 0; axis < kAxisCount; ++axis) {
         if (switches.graph[static_cast<std::size_t>(axis)]) {
@@ -233,15 +266,14 @@ TracePass RunTracePass(const GraphTelemetry& telemetry, const GraphLayout& layou
     }
     // The last sample's band covers its own columns. (Collecting the last frame once more one
     // column further could only repeat a mark already recorded, so it is not done.)
-    builder.Band(pass, last_x, last_x + static_cast<int>(plan.column_width) + 1, last_frame);
+    builder.Band(last_x, last_x + static_cast<int>(plan.column_width) + 1, last_kinds);
     const int right = plan.x_offset + plan.plot_width + 1;
     for (BandSpan& band : pass.bands) {
         band.x1 = std::min(band.x1, right);
     }
     std::erase_if(pass.bands, [](const BandSpan& b) { return b.x1 <= b.x0; });
-    builder.TakeMarks(pass);
+    builder.TakeMarks();
     pass.width = right;
-    return pass;
 }
 
 }  // namespace ardelle::graph

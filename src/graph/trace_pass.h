@@ -64,6 +64,9 @@ struct TracePass {
 // the frame map does not reach the current frame.
 TracePass RunTracePass(const GraphTelemetry& telemetry, const GraphLayout& layout,
                        const PassPlan& plan, int scale_mode, const SeriesSwitches& switches);
+// The same into a pass whose lists are reused (a repeated pass allocates nothing).
+void RunTracePass(const GraphTelemetry& telemetry, const GraphLayout& layout, const PassPlan& plan,
+                  int scale_mode, const SeriesSwitches& switches, TracePass& pass);
 
 // The order in which a column's marks are looked for (the speeding series comes first and
 // never hides the others).

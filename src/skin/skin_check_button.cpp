@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace ardelle::skin {
 
 CSkinCheckButton::CSkinCheckButton(const QString& text, QWidget* parent) : QAbstractButton(parent) {
@@ -18,7 +20,9 @@ void CSkinCheckButton::SetChecked(bool checked) {
 
 QRect CSkinCheckButton::BoxRect() const {
     const Skin& skin = Skin::Instance();
-    return {0, skin.Scaled(4), skin.Scaled(12), skin.Scaled(12)};
+    // Centred on the text's line: 4 from the top of a 20-unit button, lower in a taller one.
+    const int side = skin.Scaled(12);
+    return {0, std::max(0, (height() - side) / 2), side, side};
 }
 
 ButtonFrame CSkinCheckButton::frame() const {

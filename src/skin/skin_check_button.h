@@ -16,7 +16,7 @@ class CSkinCheckButton : public QAbstractButton {
     void SetChecked(bool checked);
     bool checked() const { return checked_; }
     ButtonFrame frame() const;
-    // The box square in client coordinates.
+    // The box square in client coordinates, vertically centred.
     QRect BoxRect() const;
 
   protected:

@@ -85,7 +85,12 @@ TEST_F(GraphWidget, MarksAndTracesOfAShockRecordingLandInTheirColumns) {
         const int x = 40 + mark.x - static_cast<int>(graph_.WindowStart());
         const QRgb want = qRgb(StyleOfKind(mark.kind).colour.r, StyleOfKind(mark.kind).colour.g,
                                StyleOfKind(mark.kind).colour.b);
-        EXPECT_EQ(image.pixel(x, 1) & want & 0xFFFFFF, want & 0xFFFFFF) << "kind " << mark.kind;
+        // The line runs from the top row down to the mark bottom (or the last row), merged (OR).
+        const int bottom = std::min(graph_.Layout().MarkBottom(), image.height() - 1);
+        for (const int y : {0, 1, bottom / 2, bottom}) {
+            EXPECT_EQ(image.pixel(x, y) & want & 0xFFFFFF, want & 0xFFFFFF)
+                << "kind " << mark.kind << " row " << y;
+        }
     }
     // Trace colours appear in the plot and never in the label column or above the clamp.
     int trace_pixels = 0;
