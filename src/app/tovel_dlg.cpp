@@ -77,6 +77,7 @@ QString Text(int id) {
 CTovelDlg::CTovelDlg()
     : queue_(std::make_unique<UiMessageQueue>([this](const PostedMessage& m) { OnMessage(m); })) {
     setWindowTitle(QStringLiteral("Ardelle"));
+    StartShell();
     setObjectName(QStringLiteral("main_window"));
     const double s = scale();
     SetBaseSize(MainWindowBaseSize(s));
@@ -90,6 +91,7 @@ CTovelDlg::CTovelDlg()
     map_window_->SetBaseSize(MapWindowBaseSize(s));
     map_window_->SetSection(QStringLiteral("MAPDISPLAY"));
     CreateChildren();
+    CreateStillViews();
     controller_ = std::make_unique<ViewerController>(*this, s);
     controller_->InitPlayers(base::KeepAspectFromSetting(base::ReadSetting("DISPLAY", "ASPECT")));
     SetSection(QStringLiteral("DISPLAY"));
@@ -108,10 +110,7 @@ double CTovelDlg::scale() const {
 
 void CTovelDlg::CreateChildren() {
     tab_strip_ = new skin::CSkinTabCtrl({Text(kTextVideosTab), Text(kTextStillsTab)}, this);
-    tab_strip_->SetOnSelected([this](int tab) {
-        slots_.lists[0]->setVisible(tab == 0);
-        slots_.lists[1]->setVisible(tab == 1);
-    });
+    tab_strip_->SetOnSelected([this](int tab) { SwitchTab(tab); });
     slots_.lists[0] = new PanelSlot(QStringLiteral("list_window_0"), this);
     slots_.lists[1] = new PanelSlot(QStringLiteral("list_window_1"), this);
     slots_.lists[1]->hide();
@@ -160,7 +159,7 @@ void CTovelDlg::OnCommand(int id) {
 }
 
 void CTovelDlg::OnMessage(const PostedMessage& message) {
-    if (closing_) {
+    if (closing_ || OnShellMessage(message)) {
         return;
     }
     if (message.id == AppMessage::kFloatingWindowResized && message.lparam == kMovieWindowId) {
@@ -185,6 +184,7 @@ void CTovelDlg::LayoutMainWindow() {
     layout_ = ComputeMainLayout(size(), s);
     CMovieStatic* main = surfaces_[static_cast<std::size_t>(main_surface_)];
     main->Place(layout_.video_surface);
+    PlaceStillSurfaces();
     for (int i = 0; i < kToolButtonCount; ++i) {
         tool_buttons_[static_cast<std::size_t>(i)]->setGeometry(
             layout_.tool_buttons[static_cast<std::size_t>(i)]);
@@ -214,6 +214,7 @@ void CTovelDlg::LayoutMainWindow() {
 void CTovelDlg::LayoutMovieWindow() {
     CMovieStatic* movie = surfaces_[static_cast<std::size_t>(1 - main_surface_)];
     movie->Place(movie_window_->ContentRect());
+    PlaceStillSurfaces();
     slots_.map_host->setGeometry(map_window_->ContentRect());
 }
 
@@ -239,6 +240,7 @@ void CTovelDlg::AfterInitialisation() {
                                       static_cast<int>(monitor->logicalDotsPerInchY()));
                 });
     }
+    AfterInitialisationShell();
 }
 
 void CTovelDlg::RescaleToWorkArea(const QRect& work_area, int dpi_x, int dpi_y) {
@@ -317,13 +319,14 @@ void CTovelDlg::PlaceSurfaces(int main_surface, int movie_title_text) {
     movie_window_->SetTitle(movie_title_text);
     LayoutMainWindow();
     LayoutMovieWindow();
-    main->show();
-    movie->show();
+    main->setVisible(current_tab_ == 0);
+    movie->setVisible(current_tab_ == 0);
 }
 
 void CTovelDlg::SetZoomMode(bool zoom_mode) {
     surfaces_[0]->SetZoomMode(zoom_mode);
     surfaces_[1]->SetZoomMode(zoom_mode);
+    SetStillZoomMode(zoom_mode);
     tool_buttons_[command::kZoomMode - command::kFirstTool]->SetOn(zoom_mode);
 }
 
@@ -354,6 +357,7 @@ void CTovelDlg::ShowFullWindow(bool full_window, int main_surface) {
     } else {
         full_window_ = false;
         SetLocked(false);
+        restore_rect_protected_ = maximised_flag();
         setGeometry(normal_rect_);
         SetNormalChildrenVisible(true);
         LayoutMainWindow();
@@ -385,13 +389,11 @@ void CTovelDlg::ShowError(int text_id) {
 
 void CTovelDlg::Maximise(bool maximise) {
     if (maximise && !maximised_flag()) {
-        normal_rect_ = geometry();
         SetMaximisedFlag(true);
-        const QScreen* monitor = screen();
-        setGeometry(monitor != nullptr ? monitor->availableGeometry() : geometry());
+        setGeometry(MaximisedPlacement());
     } else if (!maximise && maximised_flag()) {
         SetMaximisedFlag(false);
-        setGeometry(normal_rect_);
+        setGeometry(restore_rect_);
     }
     LayoutMainWindow();
     PlaceMovieWindow();

@@ -141,6 +141,12 @@ void Skin::SetScales(double layout_scale, double font_scale) {
     MakeFonts();
 }
 
+void Skin::SetFontScaleKeepingFonts(double font_scale) {
+    if (font_scale > 0.0) {
+        font_scale_ = font_scale;
+    }
+}
+
 void Skin::MakeFonts() {
     const std::vector<base::FontSpec> specs = base::FontSetSpecs(font_scale_, ScreenDpiY());
     for (std::size_t i = 0; i < specs.size() && i < 7; ++i) {
