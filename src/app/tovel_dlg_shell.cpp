@@ -47,16 +47,23 @@ bool CTovelDlg::OnShellMessage(const PostedMessage& message) {
             return true;
         case AppMessage::kMovieWindowClosed:
             return true;  // the window hid itself
-        case AppMessage::kFloatingWindowMoved:
-            if (message.lparam == kFloatingDragEnded) {
-                return false;  // the movie window's drag: the controller's
+        case AppMessage::kFloatingWindowMoved: {
+            const bool from_movie_window = message.lparam == kFloatingDragEnded;
+            // A move keeps the zoom; a resize resets that window's surface's and applies it
+            // again. The stills are redrawn here, the videos re-placed by the controller.
+            if (message.wparam != 0 && current_tab_ == 1) {
+                const int surface = from_movie_window ? 1 - main_surface_ : main_surface_;
+                still_views_->ResetZoom(surface, from_movie_window ? 1 : 0, scale());
+                still_views_->Redraw();
             }
-            // The main window's own drag: a move keeps the zoom, a resize resets the main
-            // surface's and applies it again.
+            if (from_movie_window) {
+                return false;
+            }
             if (message.wparam != 0) {
                 controller_->OnLayoutChanged();
             }
             return true;
+        }
         default:
             return false;
     }

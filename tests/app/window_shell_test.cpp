@@ -262,6 +262,37 @@ TEST_F(ShellTest, TheStillsTabDrawsBothPicturesMirroredAndStretchedOnRequest) {
     EXPECT_FALSE(window_->still_surface(0)->isVisible());
 }
 
+TEST_F(ShellTest, AResizeEndsTheStillZoomOfThatWindowsSurfaceAndAMoveKeepsIt) {
+    window_ = std::make_unique<CTovelDlg>();
+    window_->show();
+    window_->SwitchTab(1);
+    const std::filesystem::path folder(temporary_.path());
+    catalogue::RecordingEntry entry;
+    entry.front_path = WritePicture(folder / "f.jpg", 1920, 1080);
+    entry.rear_path = WritePicture(folder / "r.jpg", 1920, 1080);
+    window_->DrawStillViews(&entry);
+    StillViews& stills = window_->still_views();
+    ASSERT_TRUE(stills.ZoomClick(0, 0, true, {100, 100}, 1.0));
+    ASSERT_TRUE(stills.ZoomClick(1, 1, true, {50, 50}, 1.0));
+    EXPECT_EQ(stills.zoom(0).level, 2.0f);
+    struct Case {
+        const char* name;
+        std::int64_t was_resize;
+        std::int64_t from;  // 2: the movie window, else the main window's surface
+        float main_level;
+        float movie_level;
+    };
+    for (const Case& c :
+         {Case{"movie window moved", 0, 2, 2.0f, 2.0f}, Case{"main window moved", 0, 0, 2.0f, 2.0f},
+          Case{"movie window resized", 1, 2, 2.0f, 1.0f},
+          Case{"main window resized", 1, 0, 1.0f, 1.0f}}) {
+        window_->queue().Post({AppMessage::kFloatingWindowMoved, c.was_resize, c.from});
+        QApplication::processEvents();
+        EXPECT_EQ(stills.zoom(0).level, c.main_level) << c.name;
+        EXPECT_EQ(stills.zoom(1).level, c.movie_level) << c.name;
+    }
+}
+
 TEST_F(ShellTest, AStillPictureThatCannotBeDecodedStopsTheDrawing) {
     window_ = std::make_unique<CTovelDlg>();
     window_->show();
