@@ -285,6 +285,7 @@ void CTovelDlg::paintEvent(QPaintEvent*) {
     painter.setFont(skin.Font(skin::FontRole::k10));
     painter.setPen(skin.Colour(skin::ColourRole::kTitleText));
     painter.drawText(layout_.product_name, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Ardelle"));
+    PaintVolumeImage(painter);
 }
 
 void CTovelDlg::SetNormalChildrenVisible(bool visible) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <array>
@@ -124,6 +125,7 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     // True when the message was the shell's alone.
     bool OnShellMessage(const PostedMessage& message);
     void FinishDrag();
+    void PaintVolumeImage(QPainter& painter) const;
     void TakeRestoreRect();
     QRect MaximisedPlacement() const;
 

@@ -45,6 +45,12 @@ bool CTovelDlg::OnShellMessage(const PostedMessage& message) {
             controller_->pair().SetZoom(
                 {ToZoomSpec(controller_->zoom(0)), ToZoomSpec(controller_->zoom(1))}, 0);
             return true;
+        case AppMessage::kSliderMoving:
+        case AppMessage::kSliderButtonUp:
+            if (message.wparam == volume_slider_->control_id()) {
+                update(VolumeImageRect(size(), scale()));  // the picture follows the volume
+            }
+            return false;  // the volume itself is the controller's
         case AppMessage::kMovieWindowClosed:
             return true;  // the window hid itself
         case AppMessage::kFloatingWindowMoved: {
@@ -77,6 +83,15 @@ void CTovelDlg::DragFinished(bool was_resize) {
     // A quarter of the double-click time, so a double click on the title is not taken
     // for the end of a drag.
     drag_end_timer_.start(QGuiApplication::styleHints()->mouseDoubleClickInterval() / 4);
+}
+
+void CTovelDlg::PaintVolumeImage(QPainter& painter) const {
+    const QRect area = VolumeImageRect(size(), scale());
+    const skin::Skin& skin = skin::Skin::Instance();
+    const skin::IconRole role = VolumeImageFor(volume_slider_->pos(), volume_slider_->max());
+    const int side = area.height();
+    painter.drawPixmap(area.left() + (area.width() - side) / 2, area.top(),
+                       skin.Icon(role, side, skin.Colour(skin::ColourRole::kTitleText)));
 }
 
 void CTovelDlg::FinishDrag() {

@@ -52,4 +52,17 @@ bool ApplyMonitorFit(int work_height) {
     return fit.maximise;
 }
 
+QRect VolumeImageRect(const QSize& window, double scale) {
+    const auto units = [scale](double n) { return base::ScaledLength(n, scale); };
+    return {window.width() - units(155), window.height() - units(5) - (units(38) + units(12)) / 2,
+            units(30), units(20)};
+}
+
+skin::IconRole VolumeImageFor(int volume, int volume_max) {
+    if (volume <= 0) {
+        return skin::IconRole::kVolumeOff;
+    }
+    return volume * 2 <= volume_max ? skin::IconRole::kVolumeLow : skin::IconRole::kVolumeHigh;
+}
+
 }  // namespace ardelle::app

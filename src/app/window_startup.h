@@ -3,6 +3,8 @@
 #include <QRect>
 #include <optional>
 
+#include "skin/skin.h"
+
 namespace ardelle::app {
 
 // The part of start-up that clears what an earlier run left: the folder of repaired copies
@@ -25,5 +27,11 @@ std::optional<QRect> AutoHidingTaskbar();
 // made with until they are made again) and the window is to be maximised. Returns whether
 // to maximise.
 bool ApplyMonitorFit(int work_height);
+
+// The picture left of the volume slider: [30] x [20] at (A.right - [155],
+// A.bottom - [5] - ([38] + [12]) / 2) of the window's client area A.
+QRect VolumeImageRect(const QSize& window, double scale);
+// Which picture the volume slider's value shows: off at 0, soft up to half, loud above.
+skin::IconRole VolumeImageFor(int volume, int volume_max);
 
 }  // namespace ardelle::app

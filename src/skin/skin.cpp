@@ -45,6 +45,9 @@ constexpr IconName kIconNames[] = {
     {IconRole::kSettings, "settings"},
     {IconRole::kCsv, "file-spreadsheet"},
     {IconRole::kDisplaySwitch, "arrows-exchange"},
+    {IconRole::kVolumeHigh, "volume"},
+    {IconRole::kVolumeLow, "volume-2"},
+    {IconRole::kVolumeOff, "volume-off"},
 };
 
 // A dark, slightly warm palette of our own; the fixed colours of the controls (progress

@@ -31,6 +31,9 @@ enum class IconRole {
     kSettings,
     kCsv,
     kDisplaySwitch,
+    kVolumeHigh,  // the sound beside the volume slider: loud, soft, off
+    kVolumeLow,
+    kVolumeOff,
 };
 
 // The colours the controls paint with.

@@ -65,6 +65,21 @@ TEST(ApplyMonitorFit, ALowMonitorShrinksTheTextFactorButNotTheFontsMade) {
     skin.SetScales(1.0, 1.0);
 }
 
+TEST(VolumeImage, LiesLeftOfTheVolumeSliderAndFollowsItsValue) {
+    EXPECT_EQ(VolumeImageRect({1120, 697}, 1.0), QRect(965, 667, 30, 20));
+    EXPECT_EQ(VolumeImageRect({2240, 1394}, 2.0), QRect(1930, 1334, 60, 40));
+    struct Case {
+        int volume;
+        skin::IconRole expected;
+    };
+    for (const Case& c :
+         {Case{0, skin::IconRole::kVolumeOff}, Case{1, skin::IconRole::kVolumeLow},
+          Case{32767, skin::IconRole::kVolumeLow}, Case{32768, skin::IconRole::kVolumeHigh},
+          Case{65535, skin::IconRole::kVolumeHigh}}) {
+        EXPECT_EQ(VolumeImageFor(c.volume, 65535), c.expected) << c.volume;
+    }
+}
+
 class ShellTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -170,6 +185,23 @@ TEST_F(ShellTest, TheMovieWindowTellsItsOwnerOfItsPaintAndItsClose) {
     QTest::mouseClick(movie.close_button(), Qt::LeftButton);
     EXPECT_TRUE(owner.Has(AppMessage::kMovieWindowClosed));
     EXPECT_FALSE(movie.isVisible());
+}
+
+TEST_F(ShellTest, TheVolumePictureIsRedrawnWhenTheSliderMoves) {
+    window_ = std::make_unique<CTovelDlg>();
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    const QRect area = VolumeImageRect(window_->size(), 1.0);
+    window_->volume_slider()->SetPos(65535);
+    const QImage loud = window_->grab(area).toImage();
+    window_->volume_slider()->SetPos(0);
+    window_->queue().Post({AppMessage::kSliderButtonUp, 38101, 0});
+    QApplication::processEvents();
+    const QImage off = window_->grab(area).toImage();
+    EXPECT_NE(loud, off);
+    window_->grab().save(QStringLiteral("main_window_volume_off.png"));
+    EXPECT_FALSE(area.intersects(window_->volume_slider()->geometry()));
+    EXPECT_FALSE(area.intersects(window_->tool_button(16)->geometry()));
 }
 
 TEST_F(ShellTest, TheCaptionBandMovesTheWindowAndTheEdgesStillResizeIt) {
