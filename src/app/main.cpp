@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
         window.move(work.topLeft() + QPoint(std::max(0, (work.width() - window.width()) / 2),
                                             std::max(0, (work.height() - window.height()) / 2)));
     }
+    window.SetStartSource(options->source);
+    window.SetFitToMonitor(options->fit_to_monitor);
     std::unique_ptr<ardelle::app::TourScript> tour;
     if (options->script) {
         tour = std::make_unique<ardelle::app::TourScript>(window, *options->script,
@@ -73,16 +75,6 @@ int main(int argc, char** argv) {
     window.show();
     QTimer::singleShot(0, &window, [&] {
         window.AfterInitialisation();
-        if (options->fit_to_monitor) {
-            const QScreen* screen = window.screen();
-            const ardelle::skin::Skin& skin = ardelle::skin::Skin::Instance();
-            const auto fit = ardelle::base::FitToMonitor(
-                {skin.layout_scale(), skin.font_scale()},
-                screen != nullptr ? screen->availableGeometry().height() : 0);
-            if (fit.maximise) {
-                window.controller().OnCommand(ardelle::app::command::kMaximise);
-            }
-        }
         if (options->source.empty() && !tour && window.list_window(0).RestoreLastSource()) {
             window.list_window(1).RestoreLastSource();
         }

@@ -38,6 +38,9 @@ void CMovieDialog::paintEvent(QPaintEvent* event) {
         painter.drawRect(rect());
     }
     CSkinDialog::paintEvent(event);
+    if (owner_ != nullptr) {
+        owner_->Post({AppMessage::kMovieWindowPainted, 0, window_id_});
+    }
 }
 
 void CMovieDialog::Relayout() {
@@ -48,6 +51,9 @@ void CMovieDialog::Relayout() {
 }
 
 void CMovieDialog::OnCloseButton() {
+    if (owner_ != nullptr) {
+        owner_->Post({AppMessage::kMovieWindowClosed, 0, window_id_});
+    }
     hide();
 }
 

@@ -53,7 +53,17 @@ void CMovieStatic::PresentFrame(const playback::SharedFrame& frame,
                                 const playback::VideoRect& destination, bool mirrored) {
     if (mailbox_.Store(frame, destination, mirrored)) {
         // Queued to the UI thread; the players are stopped before a surface goes away.
-        QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CMovieStatic::PaintPending, Qt::QueuedConnection);
+    }
+}
+
+void CMovieStatic::PaintPending() {
+    // Painted at once rather than through the window's low-priority update request, which
+    // other events overtake: a frame waits no longer than the event loop's turn.
+    if (isVisible()) {
+        repaint();
+    } else {
+        update();
     }
 }
 
@@ -95,6 +105,10 @@ void CMovieStatic::paintEvent(QPaintEvent*) {
     const SurfacePaint rule =
         owner_ != nullptr ? owner_->PaintRule(surface_index_) : SurfacePaint::kBlack;
     const playback::FrameMailbox::Picture picture = mailbox_.Take();
+    if (mailbox_.repaint_pending()) {
+        // A frame kept back is painted now: the newest follows in the next turn.
+        QMetaObject::invokeMethod(this, &CMovieStatic::PaintPending, Qt::QueuedConnection);
+    }
     if (rule != SurfacePaint::kPicture) {
         painted_picture_ = {};
         if (const int text = SurfacePaintText(rule); text != 0) {

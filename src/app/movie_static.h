@@ -49,7 +49,8 @@ class CMovieStatic : public QWidget, public playback::FrameTarget, public Messag
 
     // The picture last painted (client coordinates) and what it showed.
     playback::FrameMailbox::Picture LastPainted() const;
-    std::uint64_t presented_count() const { return mailbox_.stored_count(); }
+    // Distinct frames handed over (repaints of the same frame not counted).
+    std::uint64_t presented_count() const { return mailbox_.distinct_count(); }
     // Distinct frames painted (repaints of the same frame not counted).
     std::uint64_t painted_count() const { return painted_.load(); }
 
@@ -63,6 +64,7 @@ class CMovieStatic : public QWidget, public playback::FrameTarget, public Messag
 
   private:
     void PaintText(QPainter& painter, int text_id);
+    void PaintPending();
     void DeliverClick();
 
     const int surface_index_;

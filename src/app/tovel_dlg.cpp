@@ -82,6 +82,7 @@ QString Text(int id) {
 CTovelDlg::CTovelDlg()
     : queue_(std::make_unique<UiMessageQueue>([this](const PostedMessage& m) { OnMessage(m); })) {
     setWindowTitle(QStringLiteral("Ardelle"));
+    StartShell();
     setObjectName(QStringLiteral("main_window"));
     const double s = scale();
     SetBaseSize(MainWindowBaseSize(s));
@@ -95,6 +96,7 @@ CTovelDlg::CTovelDlg()
     map_window_->SetBaseSize(MapWindowBaseSize(s));
     map_window_->SetSection(QStringLiteral("MAPDISPLAY"));
     CreateChildren();
+    CreateStillViews();
     controller_ = std::make_unique<ViewerController>(*this, s);
     controller_->InitPlayers(base::KeepAspectFromSetting(base::ReadSetting("DISPLAY", "ASPECT")));
     CreatePanelViews();
@@ -108,8 +110,7 @@ void CTovelDlg::CreatePanelViews() {
         PanelViewsHost::Slots{slots_.graph, slots_.info_panel, slots_.map_host}, *queue_,
         controller_->pair());
     tab_strip_->SetOnSelected([this](int tab) {
-        slots_.lists[0]->setVisible(tab == 0);
-        slots_.lists[1]->setVisible(tab == 1);
+        SwitchTab(tab);
         panel_views_->views().SetTab(controller_->pair(), tab);
     });
 }
@@ -139,10 +140,7 @@ double CTovelDlg::scale() const {
 
 void CTovelDlg::CreateChildren() {
     tab_strip_ = new skin::CSkinTabCtrl({Text(kTextVideosTab), Text(kTextStillsTab)}, this);
-    tab_strip_->SetOnSelected([this](int tab) {
-        slots_.lists[0]->setVisible(tab == 0);
-        slots_.lists[1]->setVisible(tab == 1);
-    });
+    tab_strip_->SetOnSelected([this](int tab) { SwitchTab(tab); });
     slots_.lists[0] = new PanelSlot(QStringLiteral("list_window_0"), this);
     slots_.lists[1] = new PanelSlot(QStringLiteral("list_window_1"), this);
     slots_.lists[1]->hide();
@@ -205,7 +203,7 @@ void CTovelDlg::OnCommand(int id) {
 }
 
 void CTovelDlg::OnMessage(const PostedMessage& message) {
-    if (closing_) {
+    if (closing_ || OnShellMessage(message)) {
         return;
     }
     if (message.id == AppMessage::kFloatingWindowResized && message.lparam == kMovieWindowId) {
@@ -221,6 +219,8 @@ void CTovelDlg::OnMessage(const PostedMessage& message) {
     if (message.id == browser::kListRowSelected) {
         if (message.lparam == 0) {
             main_controller_->OnRecordingSelected(static_cast<int>(message.wparam));
+        } else {
+            ShowStill(static_cast<int>(message.wparam));
         }
         return;
     }
@@ -239,6 +239,7 @@ void CTovelDlg::LayoutMainWindow() {
     layout_ = ComputeMainLayout(size(), s);
     CMovieStatic* main = surfaces_[static_cast<std::size_t>(main_surface_)];
     main->Place(layout_.video_surface);
+    PlaceStillSurfaces();
     for (int i = 0; i < kToolButtonCount; ++i) {
         tool_buttons_[static_cast<std::size_t>(i)]->setGeometry(
             layout_.tool_buttons[static_cast<std::size_t>(i)]);
@@ -268,6 +269,7 @@ void CTovelDlg::LayoutMainWindow() {
 void CTovelDlg::LayoutMovieWindow() {
     CMovieStatic* movie = surfaces_[static_cast<std::size_t>(1 - main_surface_)];
     movie->Place(movie_window_->ContentRect());
+    PlaceStillSurfaces();
     slots_.map_host->setGeometry(map_window_->ContentRect());
 }
 
@@ -294,6 +296,7 @@ void CTovelDlg::AfterInitialisation() {
                                       static_cast<int>(monitor->logicalDotsPerInchY()));
                 });
     }
+    AfterInitialisationShell();
 }
 
 void CTovelDlg::RescaleToWorkArea(const QRect& work_area, int dpi_x, int dpi_y) {
@@ -338,6 +341,7 @@ void CTovelDlg::paintEvent(QPaintEvent*) {
     painter.setFont(skin.Font(skin::FontRole::k10));
     painter.setPen(skin.Colour(skin::ColourRole::kTitleText));
     painter.drawText(layout_.product_name, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Ardelle"));
+    PaintVolumeImage(painter);
 }
 
 void CTovelDlg::SetNormalChildrenVisible(bool visible) {
@@ -372,13 +376,14 @@ void CTovelDlg::PlaceSurfaces(int main_surface, int movie_title_text) {
     movie_window_->SetTitle(movie_title_text);
     LayoutMainWindow();
     LayoutMovieWindow();
-    main->show();
-    movie->show();
+    main->setVisible(current_tab_ == 0);
+    movie->setVisible(current_tab_ == 0);
 }
 
 void CTovelDlg::SetZoomMode(bool zoom_mode) {
     surfaces_[0]->SetZoomMode(zoom_mode);
     surfaces_[1]->SetZoomMode(zoom_mode);
+    SetStillZoomMode(zoom_mode);
     tool_buttons_[command::kZoomMode - command::kFirstTool]->SetOn(zoom_mode);
 }
 
@@ -409,6 +414,7 @@ void CTovelDlg::ShowFullWindow(bool full_window, int main_surface) {
     } else {
         full_window_ = false;
         SetLocked(false);
+        restore_rect_protected_ = maximised_flag();
         setGeometry(normal_rect_);
         SetNormalChildrenVisible(true);
         LayoutMainWindow();
@@ -444,13 +450,11 @@ void CTovelDlg::ShowError(int text_id) {
 
 void CTovelDlg::Maximise(bool maximise) {
     if (maximise && !maximised_flag()) {
-        normal_rect_ = geometry();
         SetMaximisedFlag(true);
-        const QScreen* monitor = screen();
-        setGeometry(monitor != nullptr ? monitor->availableGeometry() : geometry());
+        setGeometry(MaximisedPlacement());
     } else if (!maximise && maximised_flag()) {
         SetMaximisedFlag(false);
-        setGeometry(normal_rect_);
+        setGeometry(restore_rect_);
     }
     LayoutMainWindow();
     PlaceMovieWindow();
@@ -525,6 +529,16 @@ void CTovelDlg::SetMapDisplay(bool on, bool first_time) {
     }
     map_window_->setVisible(on && !full_window_);
     views.RunMapContentRule(main_controller_->pair());
+}
+
+void CTovelDlg::ShowStill(int row) {
+    const catalogue::RecordingList& stills = list_windows_[1]->Records();
+    if (row < 0 || static_cast<std::size_t>(row) >= stills.size()) {
+        return;
+    }
+    catalogue::RecordingEntry entry = stills[static_cast<std::size_t>(row)];
+    DrawStillViews(&entry);
+    panel_views_->views().ShowStill(entry);
 }
 
 std::optional<std::string> CTovelDlg::ChooseSource() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <array>
@@ -12,7 +13,9 @@
 #include "app/movie_static.h"
 #include "app/panel_slot.h"
 #include "app/panel_views_host.h"
+#include "app/still_views.h"
 #include "app/ui_message_queue.h"
+#include "app/update_host.h"
 #include "app/viewer_controller.h"
 #include "app/viewer_view.h"
 #include "app/window_stand_ins.h"
@@ -116,6 +119,63 @@ class CTovelDlg : public skin::CResizeDialog,
     void SurfaceDoubleClicked(int surface_index) override;
     void SurfaceContextMenu(int surface_index, const QPoint& global) override;
 
+    // ---- The window shell (tovel_dlg_shell.cpp): start-up clean-up, the update check,
+    // the end of drags, maximised placement and the restore rectangle.
+    // The source opened at start-up (its card's versions go to the update check).
+    void SetStartSource(const std::string& source) { start_source_ = source; }
+    // After initialisation, a monitor lower than the design maximises the window and
+    // shrinks the text factor (off for a fixed scale).
+    void SetFitToMonitor(bool fit) { fit_to_monitor_ = fit; }
+    UpdateNoticeHost* update_host() const { return update_host_.get(); }
+    const QRect& restore_rect() const { return restore_rect_; }
+    bool drag_end_pending() const { return drag_end_timer_.isActive(); }
+    // The caption band [6] inside the edges down to [27] moves the window; the rest of the
+    // title band is client (never a move in the full-window view).
+    skin::HitArea HitAt(const QPoint& local) const override;
+
+    // ---- The captured-images tab (tovel_dlg_stills.cpp): the still surfaces lie where
+    // the video surfaces do and are shown instead of them on that tab.
+    CStillSurface* still_surface(int index) const {
+        return still_surfaces_[static_cast<std::size_t>(index)];
+    }
+    StillViews& still_views() { return *still_views_; }
+    int current_tab() const { return current_tab_; }
+    // Shows the page of tab 0 (recorded videos) or 1 (captured images).
+    void SwitchTab(int tab);
+    // Draws the still recording into both still surfaces; none clears them.
+    void DrawStillViews(catalogue::RecordingEntry* entry);
+
+  protected:
+    void DragFinished(bool was_resize) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void StartShell();
+    void AfterInitialisationShell();
+    // True when the message was the shell's alone.
+    bool OnShellMessage(const PostedMessage& message);
+    void FinishDrag();
+    void PaintVolumeImage(QPainter& painter) const;
+    void TakeRestoreRect();
+    QRect MaximisedPlacement() const;
+
+    void CreateStillViews();
+    void PlaceStillSurfaces();
+    // Zoom mode for the still surfaces; switched off, their zoom starts again.
+    void SetStillZoomMode(bool zoom_mode);
+
+    std::array<CStillSurface*, 2> still_surfaces_{};
+    std::unique_ptr<StillViews> still_views_;
+    int current_tab_ = 0;
+    std::unique_ptr<UpdateNoticeHost> update_host_;
+    std::string start_source_;
+    bool fit_to_monitor_ = false;
+    QTimer drag_end_timer_;
+    bool drag_was_resize_ = false;
+    QRect restore_rect_;
+    bool restore_rect_protected_ = false;
+
   protected:
     void Relayout() override;
     void TitleDoubleClicked() override;
@@ -131,6 +191,8 @@ class CTovelDlg : public skin::CResizeDialog,
     void CreateChildren();
     void CreateButtons();
     void CreateListWindows();
+    // A still of the stills tab was selected: its pictures and its position.
+    void ShowStill(int row);
     void LayoutMainWindow();
     void LayoutMovieWindow();
     void SetNormalChildrenVisible(bool visible);

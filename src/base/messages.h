@@ -36,6 +36,7 @@ enum class AppMessage : std::uint32_t {
     kDownloadCompleted = 0x851C,
     kWorkerQuestion = 0x851D,  // wparam: the number of a worker's waiting message box
     kMovieWindowPainted = 0x876D,
+    kMovieWindowClosed = 0x876E,
     kFloatingWindowsReset = 0x876F,
     kFloatingWindowResized = 0x8770,
     kUpdateNotice = 0x87D1,

@@ -44,7 +44,8 @@ class CResizeDialog : public QDialog {
     // The window's own drag handling resizes (the drag frame is shown).
     bool own_resize_active() const { return resize_direction_ != 0; }
 
-    HitArea HitAt(const QPoint& local) const;
+    // What a press at local does; a window with its own caption rule refines it.
+    virtual HitArea HitAt(const QPoint& local) const;
 
   protected:
     // Lays the children out for the current size; called after every resize.

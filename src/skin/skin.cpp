@@ -45,6 +45,9 @@ constexpr IconName kIconNames[] = {
     {IconRole::kSettings, "settings"},
     {IconRole::kCsv, "file-spreadsheet"},
     {IconRole::kDisplaySwitch, "arrows-exchange"},
+    {IconRole::kVolumeHigh, "volume"},
+    {IconRole::kVolumeLow, "volume-2"},
+    {IconRole::kVolumeOff, "volume-off"},
 };
 
 // A dark, slightly warm palette of our own; the fixed colours of the controls (progress
@@ -139,6 +142,12 @@ void Skin::SetScales(double layout_scale, double font_scale) {
     font_scale_ = font_scale > 0.0 ? font_scale : 1.0;
     icon_cache_.clear();
     MakeFonts();
+}
+
+void Skin::SetFontScaleKeepingFonts(double font_scale) {
+    if (font_scale > 0.0) {
+        font_scale_ = font_scale;
+    }
 }
 
 void Skin::MakeFonts() {

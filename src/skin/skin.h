@@ -31,6 +31,9 @@ enum class IconRole {
     kSettings,
     kCsv,
     kDisplaySwitch,
+    kVolumeHigh,  // the sound beside the volume slider: loud, soft, off
+    kVolumeLow,
+    kVolumeOff,
 };
 
 // The colours the controls paint with.
@@ -78,6 +81,9 @@ class Skin {
     double font_scale() const { return font_scale_; }
     // New scales: fonts and the icon cache are made again.
     void SetScales(double layout_scale, double font_scale);
+    // A new font factor only: the fonts keep the size they were made with (the window
+    // fitted to a low monitor) until the next SetScales.
+    void SetFontScaleKeepingFonts(double font_scale);
 
     // trunc(units x layout scale).
     int Scaled(double units) const;

@@ -33,7 +33,7 @@ QString NoticeMarkup(const QString& notice) {
 }
 
 CUpdateDialog::CUpdateDialog(Options options, QWidget* parent)
-    : QDialog(parent), options_(std::move(options)) {
+    : skin::CSkinDialog(parent), options_(std::move(options)) {
     if (!options_.open_url) {
         options_.open_url = DesktopUrlOpener();
     }
@@ -58,6 +58,8 @@ CUpdateDialog::CUpdateDialog(Options options, QWidget* parent)
     close_button_->setAutoDefault(false);
     connect(close_button_, &QPushButton::clicked, this, [this] { reject(); });
 
+    // The smallest size a drag of its edges leaves (half the opening size).
+    SetBaseSize(QSize(Scaled(kWidth / 2), Scaled(kHeight / 2)));
     resize(Scaled(kWidth), Scaled(kHeight));
     CentreOnScreen();
     LayOut();
@@ -75,7 +77,7 @@ void CUpdateDialog::setVisible(bool visible) {
     if (visible && closed_) {
         return;  // closed for the rest of the run
     }
-    QDialog::setVisible(visible);
+    skin::CSkinDialog::setVisible(visible);
 }
 
 void CUpdateDialog::OpenLink(const QString& address) {
@@ -107,14 +109,18 @@ void CUpdateDialog::LayOut() {
 }
 
 void CUpdateDialog::paintEvent(QPaintEvent* event) {
-    QDialog::paintEvent(event);
-    QPainter painter(this);
-    // White above a bottom strip that keeps the dialog's own background.
-    painter.fillRect(QRect(0, 0, width(), height() - Scaled(50)), Qt::white);
+    {
+        QPainter painter(this);
+        // The skinned dialog's own background, white above a bottom strip that keeps it.
+        painter.fillRect(rect(), palette().window());
+        painter.fillRect(QRect(0, 0, width(), height() - Scaled(50)), Qt::white);
+    }
+    // The title strip over the white.
+    skin::CSkinDialog::paintEvent(event);
 }
 
-void CUpdateDialog::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
+void CUpdateDialog::Relayout() {
+    skin::CSkinDialog::Relayout();
     LayOut();
 }
 
@@ -124,12 +130,13 @@ void CUpdateDialog::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QDialog::keyPressEvent(event);
+    // Esc does not end it either: only the close button does.
+    event->accept();
 }
 
 void CUpdateDialog::reject() {
     closed_ = true;
-    QDialog::reject();
+    skin::CSkinDialog::reject();
 }
 
 }  // namespace ardelle::update

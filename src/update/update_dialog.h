@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <QFont>
 #include <QString>
 #include <QUrl>
 #include <functional>
+
+#include "skin/skin_dialog.h"
 
 class QLabel;
 class QPushButton;
@@ -17,9 +18,10 @@ using UrlOpener = std::function<void(const QUrl&)>;
 // The program's opener: QDesktopServices::openUrl.
 UrlOpener DesktopUrlOpener();
 
-// The notice of newer versions: the notice text with its links and a close button. Modeless;
-// once closed it is not shown again during the run.
-class CUpdateDialog : public QDialog {
+// The notice of newer versions: a skinned dialog (title strip, frame, drags) with the notice
+// text and its links and a close button. Modeless; once closed it is not shown again during
+// the run.
+class CUpdateDialog : public skin::CSkinDialog {
   public:
     struct Options {
         double layout_scale = 1.0;
@@ -40,7 +42,7 @@ class CUpdateDialog : public QDialog {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void Relayout() override;
     void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
 

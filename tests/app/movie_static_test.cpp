@@ -5,6 +5,8 @@
 #include "support/qt_printers.h"
 
 #include <QApplication>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "app/frame_pictures.h"
@@ -74,14 +76,48 @@ TEST_F(MovieStaticTest, AMirroredFrameIsDrawnFlippedLeftToRight) {
     EXPECT_NE(ReadCodeOf(image, picture, false), 7);
 }
 
-TEST_F(MovieStaticTest, ABurstOfFramesSchedulesOnePaintOfTheNewest) {
+TEST_F(MovieStaticTest, ABurstPaintsTheFrameItWouldHaveSkippedThenTheNewest) {
     for (int index = 0; index < 5; ++index) {
         surface_->PresentFrame(CodedFrame(index), {0, 0, 320, 180}, false);
     }
-    const QImage image = Painted();
-    EXPECT_EQ(ReadCodeOf(image, QRect(0, 0, 320, 180)), 4);
+    // The painter was late by a burst: the first unpainted frame, then the newest.
+    EXPECT_EQ(ReadCodeOf(Painted(), QRect(0, 0, 320, 180)), 0);
+    EXPECT_EQ(ReadCodeOf(Painted(), QRect(0, 0, 320, 180)), 4);
     EXPECT_EQ(surface_->presented_count(), 5u);
-    EXPECT_EQ(surface_->painted_count(), 1u);
+    EXPECT_EQ(surface_->painted_count(), 2u);
+}
+
+// Frames at 60 a second while the UI thread now and then is busy for longer than a frame:
+// every one is painted, none is skipped by the hand-over.
+TEST_F(MovieStaticTest, EveryFrameIsPaintedWhenTheUiThreadIsLateByAFrame) {
+    surface_->show();
+    QApplication::processEvents();
+    constexpr int kFrames = 90;
+    std::vector<playback::SharedFrame> frames;
+    for (int index = 0; index < kFrames; ++index) {
+        frames.push_back(CodedFrame(index));
+    }
+    std::atomic<bool> done{false};
+    std::thread streaming([&] {
+        for (const playback::SharedFrame& frame : frames) {
+            surface_->PresentFrame(frame, {0, 0, 320, 180}, false);
+            std::this_thread::sleep_for(std::chrono::microseconds(16667));
+        }
+        done = true;
+    });
+    int turn = 0;
+    while (!done.load()) {
+        QApplication::processEvents();
+        // Every tenth turn the UI thread is busy for a frame interval and a half.
+        std::this_thread::sleep_for(std::chrono::milliseconds(++turn % 10 == 0 ? 25 : 2));
+    }
+    streaming.join();
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(surface_->presented_count(), static_cast<std::uint64_t>(kFrames));
+    EXPECT_EQ(surface_->painted_count(), static_cast<std::uint64_t>(kFrames));
+    EXPECT_EQ(surface_->LastPainted().frame, frames.back());
 }
 
 TEST_F(MovieStaticTest, WithoutItsPlayersFileTheSurfaceShowsTheRuleText) {

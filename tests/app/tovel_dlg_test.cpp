@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "base/settings.h"
 #include "skin/skin.h"
 #include "support/qt_application.h"
@@ -17,6 +19,8 @@ class TovelDlgTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ardelle::testing::TestApplication();
+        // Start-up clears the repaired copies of the temporary folder: a folder of its own.
+        ::setenv("TMPDIR", settings_.path().c_str(), 1);
         base::SetAppFolder(settings_.path());
         skin::Skin::Instance().SetScales(1.0, 1.0);
         window_ = std::make_unique<CTovelDlg>();
@@ -24,6 +28,7 @@ class TovelDlgTest : public ::testing::Test {
     void TearDown() override {
         window_.reset();
         skin::Skin::Instance().SetScales(1.0, 1.0);
+        ::unsetenv("TMPDIR");
     }
     ardelle::testing::TempFolder settings_;
     std::unique_ptr<CTovelDlg> window_;

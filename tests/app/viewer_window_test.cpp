@@ -91,7 +91,9 @@ class ViewerWindowTest : public ::testing::Test {
             fs::path(ARDELLE_BINARY_DIR) / "test-output" / "viewer-window" / name;
         fs::remove_all(shots);
         const std::string command =
-            "ARDELLE_APP_FOLDER=" + ShellQuoted(settings_.path()) + " timeout 120 xvfb-run -a -s " +
+            // The viewer clears the repaired copies of its temporary folder: one of the test's.
+            "ARDELLE_APP_FOLDER=" + ShellQuoted(settings_.path()) +
+            " TMPDIR=" + ShellQuoted(settings_.path()) + " timeout 120 xvfb-run -a -s " +
             ShellQuoted("-screen 0 " + screen + "x24") + " " + ShellQuoted(ARDELLE_VIEWER) +
             " --source " + ShellQuoted(source) + " " + args + " --tour " +
             ShellQuoted(shots.string()) + " --script " + ShellQuoted(script) + " 2>/dev/null";

@@ -26,7 +26,7 @@ class MailboxTarget : public FrameTarget {
     std::atomic<int> scheduled{0};
 };
 
-TEST(FrameMailboxTest, OneRepaintIsScheduledUntilThePainterTakesTheNewest) {
+TEST(FrameMailboxTest, OneRepaintIsScheduledAndAFrameReplacedBeforeItsPaintIsNotSkipped) {
     FrameMailbox mailbox;
     auto frame = [](int width) {
         auto f = std::make_shared<VideoFrame>();
@@ -35,10 +35,31 @@ TEST(FrameMailboxTest, OneRepaintIsScheduledUntilThePainterTakesTheNewest) {
     };
     EXPECT_TRUE(mailbox.Store(frame(1), {0, 0, 1, 1}, false));
     EXPECT_FALSE(mailbox.Store(frame(2), {0, 0, 2, 2}, true));
+    // The painter was late: frame 1 first, then the newest, with the repaint still pending.
+    const FrameMailbox::Picture older = mailbox.Take();
+    EXPECT_EQ(older.frame->width, 1);
+    EXPECT_FALSE(older.mirrored);
+    EXPECT_TRUE(mailbox.repaint_pending());
     const FrameMailbox::Picture taken = mailbox.Take();
     EXPECT_EQ(taken.frame->width, 2);
     EXPECT_TRUE(taken.mirrored);
+    EXPECT_FALSE(mailbox.repaint_pending());
     EXPECT_TRUE(mailbox.Store(frame(3), {0, 0, 3, 3}, false)) << "a new repaint after the take";
+    // The same frame again (a repaint) keeps nothing back and counts once.
+    const SharedFrame four = frame(4);
+    EXPECT_FALSE(mailbox.Store(four, {0, 0, 4, 4}, false));
+    EXPECT_FALSE(mailbox.Store(four, {0, 0, 4, 4}, false));
+    EXPECT_EQ(mailbox.Take().frame->width, 3);
+    EXPECT_EQ(mailbox.Take().frame->width, 4);
+    EXPECT_FALSE(mailbox.repaint_pending());
+    // Three frames within one late paint: only the middle one is lost.
+    mailbox.Store(frame(5), {}, false);
+    mailbox.Store(frame(6), {}, false);
+    mailbox.Store(frame(7), {}, false);
+    EXPECT_EQ(mailbox.Take().frame->width, 5);
+    EXPECT_EQ(mailbox.Take().frame->width, 7);
+    EXPECT_EQ(mailbox.distinct_count(), 7u);
+    EXPECT_EQ(mailbox.dropped_count(), 1u);
     mailbox.Clear();
     EXPECT_EQ(mailbox.Peek().frame, nullptr);
     EXPECT_FALSE(mailbox.Peek().present);

@@ -133,6 +133,7 @@ TEST(CUpdateDialog, EnterKeepsItOpenAndCloseHidesItForTheRun) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.dialog));
     QTest::keyClick(&f.dialog, Qt::Key_Return);
     QTest::keyClick(&f.dialog, Qt::Key_Enter);
+    QTest::keyClick(&f.dialog, Qt::Key_Escape);
     EXPECT_TRUE(f.dialog.isVisible());
     EXPECT_FALSE(f.dialog.IsClosed());
 
@@ -141,6 +142,24 @@ TEST(CUpdateDialog, EnterKeepsItOpenAndCloseHidesItForTheRun) {
     EXPECT_TRUE(f.dialog.IsClosed());
     f.dialog.show();
     EXPECT_FALSE(f.dialog.isVisible());
+}
+
+TEST(CUpdateDialog, IsASkinnedFramelessDialogWithItsTitleStrip) {
+    App();
+    Fixture f;
+    f.dialog.SetNoticeText(HostileNotice());
+    f.dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.dialog));
+    EXPECT_TRUE(f.dialog.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(f.dialog.windowTitle(), QStringLiteral("更新情報"));
+    const QImage picture = f.dialog.grab().toImage();
+    const QColor strip = picture.pixelColor(picture.width() / 2, 3);
+    const QColor body = picture.pixelColor(picture.width() - 4, picture.height() / 2);
+    const QColor bottom = picture.pixelColor(4, picture.height() - 4);
+    EXPECT_EQ(body, QColor(Qt::white));
+    EXPECT_NE(strip, QColor(Qt::white));
+    EXPECT_NE(bottom, QColor(Qt::white));
+    picture.save(QStringLiteral("update_dialog.png"));
 }
 
 TEST(CUpdateDialog, LaysOutAtTheLayoutScale) {
