@@ -94,11 +94,13 @@ CTovelDlg::CTovelDlg()
     controller_->InitPlayers(base::KeepAspectFromSetting(base::ReadSetting("DISPLAY", "ASPECT")));
     SetSection(QStringLiteral("DISPLAY"));
     LayoutMainWindow();
+    CreateFileCommands();
     connect(&position_timer_, &QTimer::timeout, this, [this] { controller_->Tick(); });
     position_timer_.start(kPositionTickMs);
 }
 
 CTovelDlg::~CTovelDlg() {
+    file_commands_->Shutdown();
     controller_->Shutdown();
 }
 
@@ -155,12 +157,30 @@ void CTovelDlg::CreateButtons() {
     }
 }
 
+void CTovelDlg::CreateFileCommands() {
+    message_boxes_ = std::make_unique<skin::SkinMessageBoxes>(this);
+    file_host_ = std::make_unique<WindowFileHost>(*this);
+    file_commands_ = std::make_unique<FileCommands>(
+        *file_host_, *queue_,
+        FileCommandDialogs{&select_every_recording_, &folder_picker_, message_boxes_.get()});
+    for (const int id : {file_command::kToStart, file_command::kSnapshot, file_command::kJoin,
+                         file_command::kDownload, file_command::kDelete, file_command::kCsv}) {
+        tool_buttons_[static_cast<std::size_t>(id - command::kFirstTool)]->setEnabled(true);
+    }
+}
+
 void CTovelDlg::OnCommand(int id) {
+    if (file_commands_->OnCommand(id)) {
+        return;
+    }
     controller_->OnCommand(id);
 }
 
 void CTovelDlg::OnMessage(const PostedMessage& message) {
     if (closing_) {
+        return;
+    }
+    if (file_commands_->OnMessage(message)) {
         return;
     }
     if (message.id == AppMessage::kFloatingWindowResized && message.lparam == kMovieWindowId) {
@@ -439,6 +459,7 @@ void CTovelDlg::closeEvent(QCloseEvent* event) {
     closing_ = true;
     position_timer_.stop();
     SaveScale();
+    file_commands_->Shutdown();
     controller_->Shutdown();
     movie_window_->hide();
     map_window_->hide();

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "app/file_commands.h"
 #include "app/main_layout.h"
 #include "app/movie_dialog.h"
 #include "app/movie_static.h"
@@ -12,6 +13,8 @@
 #include "app/ui_message_queue.h"
 #include "app/viewer_controller.h"
 #include "app/viewer_view.h"
+#include "app/window_file_host.h"
+#include "skin/msg_dlg.h"
 #include "skin/resize_dialog.h"
 #include "skin/skin_button.h"
 #include "skin/skin_progress_bar_ctrl.h"
@@ -54,6 +57,8 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     skin::CSkinTabCtrl* tab_strip() const { return tab_strip_; }
     const MainLayout& layout() const { return layout_; }
     MessageSink& queue() { return *queue_; }
+    FileCommands& file_commands() { return *file_commands_; }
+    WindowFileHost& file_host() { return *file_host_; }
 
     // The after-initialisation step (posted once the window is shown): the movie window is
     // placed at its home and shown.
@@ -96,6 +101,7 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
   private:
     void CreateChildren();
     void CreateButtons();
+    void CreateFileCommands();
     void LayoutMainWindow();
     void LayoutMovieWindow();
     void SetNormalChildrenVisible(bool visible);
@@ -122,6 +128,13 @@ class CTovelDlg : public skin::CResizeDialog, public ViewerView, public SurfaceO
     QRect known_work_area_;
     QTimer position_timer_;
     std::unique_ptr<ViewerController> controller_;
+    // The file operations and the snapshot, with the window's dialogs; declared last, so
+    // a running worker is stopped before anything it reports to goes.
+    QtFolderPicker folder_picker_{this};
+    SelectEveryRecording select_every_recording_;
+    std::unique_ptr<skin::SkinMessageBoxes> message_boxes_;
+    std::unique_ptr<WindowFileHost> file_host_;
+    std::unique_ptr<FileCommands> file_commands_;
 };
 
 }  // namespace ardelle::app
