@@ -17,6 +17,7 @@
 #include "fileops/csv_export.h"
 #include "fileops/delete_worker.h"
 #include "fileops/download.h"
+#include "fileops/repaired_folder.h"
 #include "support/temp_folder.h"
 
 namespace ardelle::app {
@@ -343,6 +344,70 @@ TEST_F(FileCommandsTest, AFailedDeleteReportsItsErrorAndLeavesTheListsConsistent
     EXPECT_TRUE(fs::exists(before[1].front_path));
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"stop", "disable", "enable", "restore"}));
     EXPECT_FALSE(host_.progress_visible);
+}
+
+// Sets an environment variable for the object's lifetime.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A delete that completes closes the recording list: the repaired copies are offered
+// (declined here, so they are emptied) and the lists are read again.
+TEST_F(FileCommandsTest, ACompletedDeleteClosesTheListAndOffersTheRepairedCopies) {
+    using ardelle::testing::MovieName;
+    ardelle::testing::TempFolder scratch;
+    fs::create_directories(scratch / "tmp");
+    const ScopedEnv tmp("TMPDIR", scratch / "tmp");
+    const ScopedEnv data("XDG_DATA_HOME", scratch / "data");
+    const ScopedEnv home("HOME", scratch.path());
+    const std::string repaired = fileops::RepairFolderPath();
+    ASSERT_EQ(repaired, scratch / "tmp/repaired_movie_files");
+    fs::create_directories(repaired);
+    ASSERT_TRUE(ardelle::testing::WriteFile(repaired + "/A___-230415-101500-000001F.MP4", "x"));
+
+    ardelle::testing::FakeFatAttributes attributes;
+    ardelle::testing::CardFixture card;
+    card.AddRun("A___", 1, 2);
+    const ardelle::testing::StagedVolume volume(card.root());
+    catalogue::ResetSequenceCounters();
+    for (int number = 1; number <= 2; ++number) {
+        catalogue::AddMovieEntry(card.root() + "/Normal/Front/" + MovieName("A___", number, 'F'),
+                                 card.root() + "/Normal/Rear/" + MovieName("A___", number, 'R'),
+                                 host_.lists[0]);
+    }
+    dialogs_.selection.pick = {1};
+    dialogs_.boxes.answer = 0;
+    ASSERT_TRUE(commands_->OnCommand(file_command::kDelete));
+    RunToEnd();
+    EXPECT_EQ(dialogs_.boxes.shown(),
+              (std::vector<std::string>{"確認: 破損が修復された一時ファイルがあります。"
+                                        "消去の前に整理して保存しますか？",
+                                        kCompletedBox}));
+    EXPECT_FALSE(fs::exists(repaired));
+    EXPECT_TRUE(fs::exists(card.root() + "/Normal/Front/" + MovieName("A___", 1, 'F')));
+    EXPECT_FALSE(fs::exists(card.root() + "/Normal/Front/" + MovieName("A___", 2, 'F')));
+    EXPECT_EQ(host_.calls,
+              (std::vector<std::string>{"stop", "disable", "close list", "reload", "enable"}));
+    EXPECT_EQ(host_.lists[0].size(), 1u);
 }
 
 // A CSV export stopped at once leaves no file, neither under its name nor a temporary one.

@@ -267,8 +267,13 @@ TEST_F(FileCommandsWindowTest, SnapshotOfAPausedFrameShowsThatFrame) {
         int code;
     } pictures[] = {{fileops::FrontSnapshotPath(out_.path(), base, named_frame), kFrame},
                     {fileops::RearSnapshotPath(out_.path(), base, named_frame), rear_frame}};
+    // The pictures stay in the build folder as test output.
+    const fs::path kept = fs::path(ARDELLE_BINARY_DIR) / "test-output" / "file-commands";
+    fs::create_directories(kept);
     for (const auto& picture : pictures) {
         SCOPED_TRACE(picture.path);
+        fs::copy_file(picture.path, kept / fs::path(picture.path).filename(),
+                      fs::copy_options::overwrite_existing);
         const QImage image(QString::fromStdString(picture.path));
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(testing::ReadCodeOf(image, image.rect()), picture.code);
