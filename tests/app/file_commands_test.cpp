@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 
 #include "app/file_command_fakes.h"
 #include "base/settings.h"
@@ -17,6 +15,7 @@
 #include "fileops/csv_export.h"
 #include "fileops/delete_worker.h"
 #include "fileops/download.h"
+#include "fileops/operation_fakes.h"
 #include "fileops/repaired_folder.h"
 #include "support/temp_folder.h"
 
@@ -33,32 +32,6 @@ std::string Contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// Keeps the workers' messages until the test delivers them.
-class QueueSink : public MessageSink {
-  public:
-    void Post(const PostedMessage& message) override {
-        {
-            std::lock_guard lock(mutex_);
-            queue_.push_back(message);
-        }
-        posted_.notify_all();
-    }
-    std::optional<PostedMessage> Next(std::chrono::milliseconds limit) {
-        std::unique_lock lock(mutex_);
-        if (!posted_.wait_for(lock, limit, [this] { return !queue_.empty(); })) {
-            return std::nullopt;
-        }
-        const PostedMessage message = queue_.front();
-        queue_.pop_front();
-        return message;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<PostedMessage> queue_;
-};
 
 // A window that records what the commands asked of it.
 class FakeHost : public FileCommandHost {
@@ -119,6 +92,19 @@ catalogue::RecordingList CardStills() {
     return list;
 }
 
+// The recordings 1..count of a card fixture's first run.
+catalogue::RecordingList StagedMovies(const ardelle::testing::CardFixture& card, int count) {
+    using ardelle::testing::MovieName;
+    catalogue::ResetSequenceCounters();
+    catalogue::RecordingList list;
+    for (int number = 1; number <= count; ++number) {
+        catalogue::AddMovieEntry(card.root() + "/Normal/Front/" + MovieName("A___", number, 'F'),
+                                 card.root() + "/Normal/Rear/" + MovieName("A___", number, 'R'),
+                                 list);
+    }
+    return list;
+}
+
 class FileCommandsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -131,11 +117,16 @@ class FileCommandsTest : public ::testing::Test {
     }
     void TearDown() override { commands_.reset(); }
 
+    std::optional<PostedMessage> Next(std::chrono::milliseconds limit) {
+        auto message = sink_.WaitFor(delivered_, limit);
+        delivered_ += message ? 1 : 0;
+        return message;
+    }
     // Delivers messages until the operation is over and its queue is drained.
     void RunToEnd() {
         const auto give_up = std::chrono::steady_clock::now() + 120s;
         while (std::chrono::steady_clock::now() < give_up) {
-            const auto message = sink_.Next(commands_->running() ? 1000ms : 200ms);
+            const auto message = Next(commands_->running() ? 1000ms : 200ms);
             if (!message) {
                 if (!commands_->running()) {
                     return;
@@ -150,7 +141,8 @@ class FileCommandsTest : public ::testing::Test {
     ardelle::testing::TempFolder settings_;
     ardelle::testing::TempFolder out_;
     FakeHost host_;
-    QueueSink sink_;
+    ardelle::testing::RecordingSink sink_;
+    std::size_t delivered_ = 0;  // messages of sink_ handed to the commands so far
     ScriptedDialogs dialogs_;
     std::unique_ptr<FileCommands> commands_;
 };
@@ -280,7 +272,7 @@ TEST_F(FileCommandsTest, EveryCommandIsRefusedWhileAnOperationRunsAndNoneRunsLat
     ASSERT_TRUE(commands_->OnCommand(file_command::kDownload));
     ASSERT_TRUE(commands_->running());
     // The worker's question has been posted; it waits for the window to show it.
-    const auto question = sink_.Next(10s);
+    const auto question = Next(10s);
     ASSERT_TRUE(question);
     ASSERT_EQ(question->id, AppMessage::kWorkerQuestion);
 
@@ -325,12 +317,7 @@ TEST_F(FileCommandsTest, AFailedDeleteReportsItsErrorAndLeavesTheListsConsistent
     ardelle::testing::Touch(card.root(),
                             "Normal/Rear/" + MovieName("A___", 2, 'R').replace(27, 3, "DMY"));
     const ardelle::testing::StagedVolume volume(card.root());
-    catalogue::ResetSequenceCounters();
-    for (int number = 1; number <= 3; ++number) {
-        catalogue::AddMovieEntry(card.root() + "/Normal/Front/" + MovieName("A___", number, 'F'),
-                                 card.root() + "/Normal/Rear/" + MovieName("A___", number, 'R'),
-                                 host_.lists[0]);
-    }
+    host_.lists[0] = StagedMovies(card, 3);
     const catalogue::RecordingList before = host_.lists[0];
     ASSERT_TRUE(commands_->OnCommand(file_command::kDelete));
     RunToEnd();
@@ -388,12 +375,7 @@ TEST_F(FileCommandsTest, ACompletedDeleteClosesTheListAndOffersTheRepairedCopies
     ardelle::testing::CardFixture card;
     card.AddRun("A___", 1, 2);
     const ardelle::testing::StagedVolume volume(card.root());
-    catalogue::ResetSequenceCounters();
-    for (int number = 1; number <= 2; ++number) {
-        catalogue::AddMovieEntry(card.root() + "/Normal/Front/" + MovieName("A___", number, 'F'),
-                                 card.root() + "/Normal/Rear/" + MovieName("A___", number, 'R'),
-                                 host_.lists[0]);
-    }
+    host_.lists[0] = StagedMovies(card, 2);
     dialogs_.selection.pick = {1};
     dialogs_.boxes.answer = 0;
     ASSERT_TRUE(commands_->OnCommand(file_command::kDelete));

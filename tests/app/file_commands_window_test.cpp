@@ -238,6 +238,27 @@ TEST_F(FileCommandsWindowTest, DeleteOnAStagedCardLeavesPlaceholders) {
         EXPECT_NE(entry.front_path, movies[1].front_path);
         EXPECT_NE(entry.front_path, movies[2].front_path);
     }
+
+    // A still of the stills tab becomes a numbered placeholder beside the others.
+    const auto placeholders = [&] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator(card + "/JPG/Front")) {
+            count += entry.path().extension() == ".DMY" ? 1 : 0;
+        }
+        return count;
+    };
+    const int placeholders_before = placeholders();
+    const catalogue::RecordingList stills = window_->file_host().MasterList(kStillTab);
+    ASSERT_GE(stills.size(), 2u);
+    window_->tab_strip()->SetCurrent(kStillTab);
+    dialogs_.selection.pick = {1};
+    progress_->percents.clear();
+    Press(file_command::kDelete);
+    ExpectProgressSeenMovingAndCompletion();
+    EXPECT_FALSE(fs::exists(stills[1].front_path));
+    EXPECT_TRUE(fs::exists(stills[0].front_path));
+    EXPECT_EQ(placeholders(), placeholders_before + 1);
+    EXPECT_EQ(window_->file_host().MasterList(kStillTab).size(), stills.size() - 1);
 }
 
 TEST_F(FileCommandsWindowTest, SnapshotOfAPausedFrameShowsThatFrame) {
