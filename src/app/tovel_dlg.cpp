@@ -163,8 +163,9 @@ void CTovelDlg::CreateFileCommands() {
     file_commands_ = std::make_unique<FileCommands>(
         *file_host_, *queue_,
         FileCommandDialogs{&select_every_recording_, &folder_picker_, message_boxes_.get()});
-    for (const int id : {file_command::kToStart, file_command::kSnapshot, file_command::kJoin,
-                         file_command::kDownload, file_command::kDelete, file_command::kCsv}) {
+    // The stop button (38000) is enabled while an operation runs (WindowFileHost).
+    for (const int id : {file_command::kSnapshot, file_command::kJoin, file_command::kDownload,
+                         file_command::kDelete, file_command::kCsv}) {
         tool_buttons_[static_cast<std::size_t>(id - command::kFirstTool)]->setEnabled(true);
     }
 }

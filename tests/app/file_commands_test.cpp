@@ -260,6 +260,24 @@ TEST_F(FileCommandsTest, CancelledOrGuardedCommandsStartNothing) {
     EXPECT_TRUE(fs::is_empty(out_.path()));
 }
 
+// A join the checks refuse (its output would replace the first recording) says why, starts
+// nothing and gives the window its recording back.
+TEST_F(FileCommandsTest, ARefusedJoinReportsWhyAndStartsNothing) {
+    host_.lists[0] = CardMovies({"A___-240608-093000-000101", "A___-240608-093003-000102"});
+    const catalogue::RecordingList before = host_.lists[0];
+    dialogs_.picker.folder = kCard + "/Normal/Front";
+    ASSERT_TRUE(commands_->OnCommand(file_command::kJoin));
+    EXPECT_FALSE(commands_->busy());
+    const auto boxes = dialogs_.boxes.shown();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("ERROR: " + std::string(fileops::kJoinFailedText) + "\n", 0), 0u)
+        << boxes[0];
+    EXPECT_NE(boxes[0].find("replace recordings"), std::string::npos) << boxes[0];
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"stop", "restore"}));
+    EXPECT_EQ(host_.lists[0], before);
+    EXPECT_EQ(base::ReadSetting("FOLDERPATH", "CONNECT_FOLDER"), "");
+}
+
 // While an operation runs (here a download waiting for its same-name question) every
 // command is refused at once: none opens a dialog, touches the window or runs later. The
 // stop command ends the operation instead, as its end message would.
