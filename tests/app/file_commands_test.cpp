@@ -92,19 +92,6 @@ catalogue::RecordingList CardStills() {
     return list;
 }
 
-// The recordings 1..count of a card fixture's first run.
-catalogue::RecordingList StagedMovies(const ardelle::testing::CardFixture& card, int count) {
-    using ardelle::testing::MovieName;
-    catalogue::ResetSequenceCounters();
-    catalogue::RecordingList list;
-    for (int number = 1; number <= count; ++number) {
-        catalogue::AddMovieEntry(card.root() + "/Normal/Front/" + MovieName("A___", number, 'F'),
-                                 card.root() + "/Normal/Rear/" + MovieName("A___", number, 'R'),
-                                 list);
-    }
-    return list;
-}
-
 class FileCommandsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -335,7 +322,7 @@ TEST_F(FileCommandsTest, AFailedDeleteReportsItsErrorAndLeavesTheListsConsistent
     ardelle::testing::Touch(card.root(),
                             "Normal/Rear/" + MovieName("A___", 2, 'R').replace(27, 3, "DMY"));
     const ardelle::testing::StagedVolume volume(card.root());
-    host_.lists[0] = StagedMovies(card, 3);
+    host_.lists[0] = card.Recordings(3);
     const catalogue::RecordingList before = host_.lists[0];
     ASSERT_TRUE(commands_->OnCommand(file_command::kDelete));
     RunToEnd();
@@ -393,7 +380,7 @@ TEST_F(FileCommandsTest, ACompletedDeleteClosesTheListAndOffersTheRepairedCopies
     ardelle::testing::CardFixture card;
     card.AddRun("A___", 1, 2);
     const ardelle::testing::StagedVolume volume(card.root());
-    host_.lists[0] = StagedMovies(card, 2);
+    host_.lists[0] = card.Recordings(2);
     dialogs_.selection.pick = {1};
     dialogs_.boxes.answer = 0;
     ASSERT_TRUE(commands_->OnCommand(file_command::kDelete));
