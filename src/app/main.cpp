@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
     bool opened = false;
     if (!options->source.empty()) {
         opened = window.controller().OpenSource(options->source, options->start_frame);
+        window.file_host().SetSource(options->source);
     }
     window.show();
     QTimer::singleShot(0, &window, [&] {

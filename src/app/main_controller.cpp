@@ -58,6 +58,24 @@ const catalogue::RecordingEntry* MainController::Selected() const {
     return SelectionValid() ? &list_.Records()[static_cast<std::size_t>(selection_)] : nullptr;
 }
 
+catalogue::RecordingEntry MainController::SelectedEntry() const {
+    const catalogue::RecordingEntry* entry = Selected();
+    return entry != nullptr ? *entry : catalogue::RecordingEntry{};
+}
+
+void MainController::ReopenSelection(std::int64_t frame) {
+    const int row = selection_;
+    if (row < 0) {
+        return;
+    }
+    {
+        std::lock_guard lock(selection_lock_);
+        selection_ = -1;  // the same row counts as a new choice
+    }
+    start_frame_ = std::max<std::int64_t>(0, frame);
+    OnRecordingSelected(row);
+}
+
 void MainController::SelectRow(int row) {
     // Under the selection lock: the read-ahead workers copy these paths.
     std::lock_guard lock(selection_lock_);

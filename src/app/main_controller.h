@@ -83,6 +83,10 @@ class MainController {
     // The voltage-trace flag of the info panel from the opened source.
     void UpdateVoltageTrace();
     void Shutdown();
+    // The recording selected in the movie list, or an empty entry when none is.
+    catalogue::RecordingEntry SelectedEntry() const;
+    // Opens the selected recording again at frame (a file operation closed the players).
+    void ReopenSelection(std::int64_t frame);
 
     // The command guard: false (the command is refused) while an operation runs or the
     // playing recording is within its end margin.

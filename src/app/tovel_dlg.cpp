@@ -12,6 +12,8 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "browser/source_open_dlg.h"
+#include "graph/gsensor_dlg.h"
+#include "panels/setting_dlg.h"
 #include "platform/files.h"
 #include "skin/msg_dlg.h"
 #include "skin/skin.h"
@@ -70,7 +72,10 @@ constexpr TitleButtonSpec kTitleButtons[kTitleButtonCount] = {
 bool CommandWired(int id) {
     return (id >= command::kFirstFrame && id <= command::kNext) || id == command::kZoomMode ||
            id == command::kMirror || id == command::kMapDisplay || id == command::kBrowse ||
-           id == command::kDisplaySwitch;
+           id == command::kDisplaySwitch || id == command::kSettings ||
+           id == file_command::kSnapshot || id == file_command::kJoin ||
+           id == file_command::kDownload || id == file_command::kDelete ||
+           id == file_command::kCsv;
 }
 
 QString Text(int id) {
@@ -103,6 +108,7 @@ CTovelDlg::CTovelDlg()
     CreateController();
     SetSection(QStringLiteral("DISPLAY"));
     LayoutMainWindow();
+    CreateFileCommands();
 }
 
 void CTovelDlg::CreatePanelViews() {
@@ -116,6 +122,7 @@ void CTovelDlg::CreatePanelViews() {
 }
 
 CTovelDlg::~CTovelDlg() {
+    file_commands_->Shutdown();
     main_controller_->Shutdown();
     SetWaitCursor(false);
 }
@@ -198,12 +205,37 @@ void CTovelDlg::CreateButtons() {
     }
 }
 
+void CTovelDlg::CreateFileCommands() {
+    message_boxes_ = std::make_unique<skin::SkinMessageBoxes>(this);
+    file_host_ = std::make_unique<WindowFileHost>(*this);
+    file_commands_ = std::make_unique<FileCommands>(
+        *file_host_, *queue_,
+        FileCommandDialogs{&select_every_recording_, &folder_picker_, message_boxes_.get()});
+    // The stop button (38000) is enabled while an operation runs (WindowFileHost).
+    for (const int id : {file_command::kSnapshot, file_command::kJoin, file_command::kDownload,
+                         file_command::kDelete, file_command::kCsv}) {
+        tool_buttons_[static_cast<std::size_t>(id - command::kFirstTool)]->setEnabled(true);
+    }
+}
+
 void CTovelDlg::OnCommand(int id) {
+    if (file_commands_->OnCommand(id)) {
+        return;
+    }
+    if (id == command::kSettings) {
+        if (main_controller_->Guard()) {
+            panels::ShowSettingsDialog(this, queue_.get(), panel_views_->graph().switches());
+        }
+        return;
+    }
     main_controller_->OnCommand(id);
 }
 
 void CTovelDlg::OnMessage(const PostedMessage& message) {
     if (closing_ || OnShellMessage(message)) {
+        return;
+    }
+    if (file_commands_->OnMessage(message)) {
         return;
     }
     if (message.id == AppMessage::kFloatingWindowResized && message.lparam == kMovieWindowId) {
@@ -215,6 +247,9 @@ void CTovelDlg::OnMessage(const PostedMessage& message) {
     }
     if (panel_views_->views().OnMessage(main_controller_->pair(), message)) {
         return;
+    }
+    if (message.id == AppMessage::kTreeNodeChosen) {
+        file_host_->SetSource(list_port_->SourcePath());  // the operations' lists
     }
     if (message.id == browser::kListRowSelected) {
         if (message.lparam == 0) {
@@ -624,6 +659,7 @@ void CTovelDlg::closeEvent(QCloseEvent* event) {
     // The window system's close request runs the same shutdown as the close button.
     closing_ = true;
     SaveScale();
+    file_commands_->Shutdown();
     main_controller_->Shutdown();
     movie_window_->hide();
     map_window_->hide();

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/browser_list_window.h"
+#include "app/file_commands.h"
 #include "app/main_controller.h"
 #include "app/main_layout.h"
 #include "app/movie_dialog.h"
@@ -18,6 +19,7 @@
 #include "app/update_host.h"
 #include "app/viewer_controller.h"
 #include "app/viewer_view.h"
+#include "app/window_file_host.h"
 #include "app/window_stand_ins.h"
 #include "skin/msg_dlg.h"
 #include "skin/resize_dialog.h"
@@ -70,6 +72,8 @@ class CTovelDlg : public skin::CResizeDialog,
     BrowserListWindow& list_window(int tab) {
         return *list_windows_[static_cast<std::size_t>(tab)];
     }
+    FileCommands& file_commands() { return *file_commands_; }
+    WindowFileHost& file_host() { return *file_host_; }
 
     // The after-initialisation step (posted once the window is shown): the movie window is
     // placed at its home and shown.
@@ -193,6 +197,7 @@ class CTovelDlg : public skin::CResizeDialog,
     void CreateListWindows();
     // A still of the stills tab was selected: its pictures and its position.
     void ShowStill(int row);
+    void CreateFileCommands();
     void LayoutMainWindow();
     void LayoutMovieWindow();
     void SetNormalChildrenVisible(bool visible);
@@ -228,6 +233,13 @@ class CTovelDlg : public skin::CResizeDialog,
     std::unique_ptr<MainController> main_controller_;
     bool waiting_ = false;
     std::unique_ptr<PanelViewsHost> panel_views_;
+    // The file operations and the snapshot, with the window's dialogs; declared last, so
+    // a running worker is stopped before anything it reports to goes.
+    QtOperationFolderPicker folder_picker_{this};
+    SelectEveryRecording select_every_recording_;
+    std::unique_ptr<skin::SkinMessageBoxes> message_boxes_;
+    std::unique_ptr<WindowFileHost> file_host_;
+    std::unique_ptr<FileCommands> file_commands_;
 };
 
 }  // namespace ardelle::app

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/recording_entry.h"
 #include "platform/fat_attributes.h"
 #include "platform/files.h"
 #include "support/file_helpers.h"
@@ -75,6 +76,18 @@ class CardFixture {
         for (int number = first; number < first + count; ++number) {
             AddPair(trigger, number, date);
         }
+    }
+
+    // The entries of the run's recordings 1..count of trigger "A___", sequence numbers from 0.
+    catalogue::RecordingList Recordings(int count) const {
+        catalogue::ResetSequenceCounters();
+        catalogue::RecordingList list;
+        for (int number = 1; number <= count; ++number) {
+            catalogue::AddMovieEntry(root() + "/Normal/Front/" + MovieName("A___", number, 'F'),
+                                     root() + "/Normal/Rear/" + MovieName("A___", number, 'R'),
+                                     list);
+        }
+        return list;
     }
 
   private:

@@ -63,17 +63,6 @@ DeleteRun RunDelete(DeleteRequest request, int stop_after) {
     return {*outcome, sink.posted, messages.shown};
 }
 
-catalogue::RecordingList CardRecordings(const CardFixture& card, int count) {
-    catalogue::ResetSequenceCounters();
-    catalogue::RecordingList list;
-    for (int number = 1; number <= count; ++number) {
-        catalogue::AddMovieEntry(card.root() + "/Normal/Front/" + MovieName("A___", number, 'F'),
-                                 card.root() + "/Normal/Rear/" + MovieName("A___", number, 'R'),
-                                 list);
-    }
-    return list;
-}
-
 bool Exists(const catalogue::RecordingEntry& entry) {
     return platform::PathExists(entry.front_path);
 }
@@ -89,7 +78,7 @@ TEST(DeleteWorkerWithoutAttribute, ACardThatCannotHideFilesFailsWithTheReason) {
     card.AddRun("A___", 1, 2);
     const StagedVolume volume(card.root(), "exfat");
     DeleteRequest request;
-    request.selection = CardRecordings(card, 2);
+    request.selection = card.Recordings(2);
     const DeleteRun run = RunDelete(request, -1);
     EXPECT_EQ(run.outcome.result, OperationResult::kFailed);
     EXPECT_TRUE(run.outcome.deleted_sequences.empty());
@@ -105,7 +94,7 @@ TEST_F(DeleteWorker, StopAfterTwoOfFiveKeepsTheRest) {
     card.AddRun("A___", 1, 5);
     const StagedVolume volume(card.root());
     DeleteRequest request;
-    request.selection = CardRecordings(card, 5);
+    request.selection = card.Recordings(5);
     const DeleteRun run = RunDelete(request, 2);
     EXPECT_EQ(run.outcome.result, OperationResult::kStopped);
     EXPECT_EQ(run.outcome.deleted_sequences, (std::vector<int>{4, 3}));  // last to first
@@ -122,7 +111,7 @@ TEST_F(DeleteWorker, FailureStopsWithItsMessageAndKeepsWhatWasDone) {
     testing::Touch(card.root(), "Normal/Rear/" + MovieName("A___", 2, 'R').replace(27, 3, "DMY"));
     const StagedVolume volume(card.root());
     DeleteRequest request;
-    request.selection = CardRecordings(card, 3);
+    request.selection = card.Recordings(3);
     bool released = false;
     request.playing_sequence = 2;
     request.release_playing = [&] { released = true; };

@@ -8,6 +8,7 @@
 
 #include "base/user_dialogs.h"
 #include "catalogue/recording_entry.h"
+#include "fileops/join_checks.h"
 #include "fileops/join_worker.h"
 #include "fileops/mp4_join.h"
 #include "platform/files.h"
@@ -21,8 +22,10 @@ namespace ardelle::fileops {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FrameCount;
 using testing::RunCommand;
 using testing::ShellQuoted;
+using testing::TelemetryRecordsOf;
 
 const std::string kCard = ARDELLE_TEST_CARD_DIR;
 const std::vector<std::string> kNames = {"A___-240608-093000-000101", "A___-240608-093003-000102",
@@ -33,14 +36,6 @@ std::string Front(const std::string& name) {
 }
 std::string Rear(const std::string& name) {
     return kCard + "/Normal/Rear/" + name + "R.MP4";
-}
-
-int FrameCount(const std::string& path) {
-    const auto probe = RunCommand(
-        "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
-        "stream=nb_read_frames -of csv=p=0 " +
-        ShellQuoted(path));
-    return probe.exit_code == 0 ? std::atoi(probe.output.c_str()) : -1;
 }
 
 // The frame codes of every decoded frame, in presentation order.
@@ -54,12 +49,6 @@ std::vector<int> FrameCodes(const std::string& path, int width, int height) {
         codes.push_back(samplecard::ReadFrameIndex(luma, width, height, width).value_or(-1));
     }
     return codes;
-}
-
-std::vector<std::uint8_t> TelemetryRecordsOf(const std::string& path) {
-    const auto tree = telemetry::ReadTree(path, false, telemetry::TelemetryCarry::kFrontRecording);
-    return tree && tree->telemetry ? RealTelemetryRecords(*tree->telemetry)
-                                   : std::vector<std::uint8_t>{};
 }
 
 // Answers every question with yes.
