@@ -74,8 +74,7 @@ bool CommandWired(int id) {
            id == command::kMirror || id == command::kMapDisplay || id == command::kBrowse ||
            id == command::kDisplaySwitch || id == command::kSettings ||
            id == file_command::kSnapshot || id == file_command::kJoin ||
-           id == file_command::kDownload || id == file_command::kDelete ||
-           id == file_command::kCsv;
+           id == file_command::kDownload || id == file_command::kDelete || id == file_command::kCsv;
 }
 
 QString Text(int id) {

@@ -190,7 +190,7 @@ class CTovelDlg : public skin::CResizeDialog,
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    // The main controller and the stand-ins of the list window and views it talks to.
+    // The main controller over the list windows and the views beside the videos.
     void CreateController();
     void CreateChildren();
     void CreateButtons();
