@@ -206,10 +206,11 @@ void CTovelDlg::CreateButtons() {
 
 void CTovelDlg::CreateFileCommands() {
     message_boxes_ = std::make_unique<skin::SkinMessageBoxes>(this);
+    file_select_ = std::make_unique<browser::CFileSelectDlg>(this, message_boxes_.get());
     file_host_ = std::make_unique<WindowFileHost>(*this);
     file_commands_ = std::make_unique<FileCommands>(
         *file_host_, *queue_,
-        FileCommandDialogs{&select_every_recording_, &folder_picker_, message_boxes_.get()});
+        FileCommandDialogs{file_select_.get(), &folder_picker_, message_boxes_.get()});
     // The stop button (38000) is enabled while an operation runs (WindowFileHost).
     for (const int id : {file_command::kSnapshot, file_command::kJoin, file_command::kDownload,
                          file_command::kDelete, file_command::kCsv}) {

@@ -21,6 +21,7 @@
 #include "app/viewer_view.h"
 #include "app/window_file_host.h"
 #include "app/window_stand_ins.h"
+#include "browser/file_select_dlg.h"
 #include "skin/msg_dlg.h"
 #include "skin/resize_dialog.h"
 #include "skin/skin_button.h"
@@ -235,9 +236,9 @@ class CTovelDlg : public skin::CResizeDialog,
     std::unique_ptr<PanelViewsHost> panel_views_;
     // The file operations and the snapshot, with the window's dialogs; declared last, so
     // a running worker is stopped before anything it reports to goes.
-    QtOperationFolderPicker folder_picker_{this};
-    SelectEveryRecording select_every_recording_;
+    QtFolderPicker folder_picker_{this, QtFolderPicker::OnCancel::kNothing};
     std::unique_ptr<skin::SkinMessageBoxes> message_boxes_;
+    std::unique_ptr<browser::CFileSelectDlg> file_select_;
     std::unique_ptr<WindowFileHost> file_host_;
     std::unique_ptr<FileCommands> file_commands_;
 };

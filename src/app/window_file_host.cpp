@@ -51,24 +51,6 @@ catalogue::RecordingList ListOfSource(const std::string& path, bool stills) {
 
 }  // namespace
 
-std::string QtOperationFolderPicker::PickFolder(std::string_view section, std::string_view key,
-                                                std::string_view title) {
-    std::string start = base::ReadSetting(section, key);
-    if (start.empty() || !platform::IsDirectory(start)) {
-        start = base::AppFolder();
-    }
-    return QFileDialog::getExistingDirectory(
-               owner_, QString::fromUtf8(title.data(), static_cast<int>(title.size())),
-               QString::fromStdString(start))
-        .toStdString();
-}
-
-std::optional<catalogue::RecordingList> SelectEveryRecording::Choose(
-    fileops::SelectMode, const catalogue::RecordingList& node_records,
-    const catalogue::RecordingList&, bool) {
-    return node_records;
-}
-
 WindowFileHost::WindowFileHost(CTovelDlg& window)
     : window_(window), snapshot_players_(window.controller().pair()) {}
 

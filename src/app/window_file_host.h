@@ -15,29 +15,6 @@ namespace ardelle::app {
 
 class CTovelDlg;
 
-// The folder picker of the window: a folder dialog that starts in the folder stored under
-// section/key (or the application folder). Cancelling chooses nothing (an empty path), so
-// a cancelled picker never starts an operation in the old folder.
-class QtOperationFolderPicker : public base::FolderPicker {
-  public:
-    explicit QtOperationFolderPicker(QWidget* owner) : owner_(owner) {}
-    std::string PickFolder(std::string_view section, std::string_view key,
-                           std::string_view title) override;
-
-  private:
-    QWidget* owner_;
-};
-
-// Stands in for the file-selection dialog until the browser's lands: every offered
-// recording is chosen.
-class SelectEveryRecording : public fileops::FileSelection {
-  public:
-    std::optional<catalogue::RecordingList> Choose(fileops::SelectMode mode,
-                                                   const catalogue::RecordingList& node_records,
-                                                   const catalogue::RecordingList& source_records,
-                                                   bool still_list) override;
-};
-
 // The file commands' view of today's main window: its viewer controller and players, its
 // tool buttons, tab strip and progress bar, and the source's two lists read from the
 // source the window opened.

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 
 #include "base/settings.h"
+#include "platform/files.h"
 
 namespace ardelle::app {
 void QtControllerTimers::Start(int id, int period_ms, bool single_shot) {
@@ -23,12 +24,17 @@ void QtControllerTimers::Kill(int id) {
 
 std::string QtFolderPicker::PickFolder(std::string_view section, std::string_view key,
                                        std::string_view title) {
-    const std::string stored = base::ReadSetting(std::string(section), std::string(key));
-    const std::string start = stored.empty() ? base::AppFolder() : stored;
+    std::string start = base::ReadSetting(std::string(section), std::string(key));
+    if (start.empty() || !platform::IsDirectory(start)) {
+        start = base::AppFolder();
+    }
     const QString chosen = QFileDialog::getExistingDirectory(
         parent_, QString::fromUtf8(title.data(), static_cast<int>(title.size())),
         QString::fromStdString(start));
-    return chosen.isEmpty() ? start : chosen.toStdString();
+    if (chosen.isEmpty()) {
+        return on_cancel_ == OnCancel::kPreselected ? start : std::string();
+    }
+    return chosen.toStdString();
 }
 
 }  // namespace ardelle::app

@@ -28,15 +28,20 @@ class QtControllerTimers : public ControllerTimers {
     std::map<int, std::unique_ptr<QTimer>> timers_;
 };
 
-// The folder dialog of the window, preselecting the folder stored under section/key.
+// The folder dialog of the window, preselecting the folder stored under section/key (or
+// the application folder when that is gone). A cancel answers the preselected folder, or
+// nothing where a cancel must stop what asked (a file operation's output folder).
 class QtFolderPicker : public base::FolderPicker {
   public:
-    explicit QtFolderPicker(QWidget* parent) : parent_(parent) {}
+    enum class OnCancel { kPreselected, kNothing };
+    explicit QtFolderPicker(QWidget* parent, OnCancel on_cancel = OnCancel::kPreselected)
+        : parent_(parent), on_cancel_(on_cancel) {}
     std::string PickFolder(std::string_view section, std::string_view key,
                            std::string_view title) override;
 
   private:
     QWidget* parent_;
+    OnCancel on_cancel_;
 };
 
 }  // namespace ardelle::app
