@@ -254,8 +254,11 @@ describe('event marks', () => {
     assert.deepEqual(icons, expected);
     const shadows = await page.locator('.leaflet-shadow-pane img').count();
     assert.equal(shadows, 14);
-    const loaded = await page.evaluate(() => cplist.markers.every((p) => p.marker.getElement().complete
-      && p.marker.getElement().naturalWidth === 32));
+    // An icon's picture loads after its marker is placed: wait for the loads, then look.
+    await page.waitForFunction(() => cplist.markers.every((p) => p.marker.getElement().complete),
+      null, { timeout: 10000 });
+    const loaded = await page.evaluate(() => cplist.markers.every(
+      (p) => p.marker.getElement().naturalWidth === 32));
     assert.ok(loaded, 'every icon loads as a 32 x 32 picture');
   });
 
