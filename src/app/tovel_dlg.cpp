@@ -146,7 +146,6 @@ double CTovelDlg::scale() const {
 
 void CTovelDlg::CreateChildren() {
     tab_strip_ = new skin::CSkinTabCtrl({Text(kTextVideosTab), Text(kTextStillsTab)}, this);
-    tab_strip_->SetOnSelected([this](int tab) { SwitchTab(tab); });
     slots_.lists[0] = new PanelSlot(QStringLiteral("list_window_0"), this);
     slots_.lists[1] = new PanelSlot(QStringLiteral("list_window_1"), this);
     slots_.lists[1]->hide();
